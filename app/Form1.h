@@ -1,0 +1,104 @@
+#pragma once
+
+#include "FlowHost.h"
+#include "GameFlow.h"
+#include "GameState.h"
+#include "../record/BestTimeFile.h"
+#include "../render/DrawingSurface.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <optional>
+
+class ClickLabel;
+class ControlArray;
+class QAction;
+class QPushButton;
+class QTimer;
+class SurfaceWidget;
+
+// The game's one window: a fixed 200 x 450 client area under a menu bar
+// with the high-score command, the title and prompt labels, the answer
+// buttons and the tenth-second timer. It shows state and forwards input;
+// the rules live in GameFlow.
+class Form1 : public QMainWindow, private FlowHost
+{
+    Q_OBJECT
+
+public:
+    // What a test can put in place of a person and of chance. Empty members
+    // mean the real thing: modal message boxes, a clock-seeded generator
+    // and the best-time file of this program.
+    struct Seams
+    {
+        std::function<int(const QString &prompt, int style, const QString &title)> messageBox;
+        std::function<double()> random;
+        std::optional<QString> recordPath;
+    };
+
+    static constexpr int ClientWidth = 200;
+    static constexpr int ClientHeight = 450;
+    static const QColor Background;
+
+    // Creates the window and runs its load; show() puts it on screen.
+    explicit Form1(Seams seams = {}, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The window's operations: the disc for the answer age, the answer
+    // buttons for the stage, and the stored best time.
+    void DrawDisc();
+    void LayoutBoard();
+    void LoadBestTime();
+
+    // Cls and Refresh of the drawing surface.
+    void Cls();
+    void Refresh();
+
+    ClickLabel *Label1() const { return m_label1; }
+    ClickLabel *Label2() const { return m_label2; }
+    ControlArray *Command1() const { return m_command1; }
+    QTimer *Timer1() const { return m_timer1; }
+    QAction *HighScore() const { return m_highScore; }
+    SurfaceWidget *clientArea() const { return m_canvas; }
+    const DrawingSurface &surface() const { return m_surface; }
+    const GameState &state() const { return m_state; }
+    const GameFlow &flow() const { return m_flow; }
+    const BestTimeFile &record() const { return m_record; }
+
+public slots:
+    // One tenth of a second of play; Timer1 calls it while it runs.
+    void Timer1Tick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void centreOnScreen();
+    void answerClicked(int index);
+    void showHighScore();
+
+    // FlowHost
+    int messageBox(const std::string &prompt, int style, const std::string &title) override;
+    void loadBestTime() override { LoadBestTime(); }
+    void drawDisc() override { DrawDisc(); }
+    void layoutBoard() override { LayoutBoard(); }
+    void setTimerEnabled(bool enabled) override;
+    void createAnswerButtons() override;
+    void showQuestion(const std::string &question, int promptBottom) override;
+    void unload() override;
+
+    Seams m_seams;
+    GameState m_state;
+    BestTimeFile m_record;
+    DrawingSurface m_surface;
+    SurfaceWidget *m_canvas = nullptr;
+    ClickLabel *m_label1 = nullptr;
+    ClickLabel *m_label2 = nullptr;
+    ControlArray *m_command1 = nullptr;
+    QTimer *m_timer1 = nullptr;
+    QAction *m_highScore = nullptr;
+    GameFlow m_flow;
+    bool m_saved = false;
+};

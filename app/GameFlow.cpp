@@ -1,0 +1,133 @@
+#include "GameFlow.h"
+#include "FlowHost.h"
+#include "../record/TimeText.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+const char *const RightPrompt = "正解!";
+const char *const ClearPrompt = "ゲームクリア!\r\n\r\n所要時間 ";
+const char *const NewBestPrompt = "ハイスコア更新!";
+const char *const GameOverPrompt = "残念!　間違いです\r\n\r\nゲームオーバー";
+const char *const RetryPrompt = "また挑戦しますか？";
+const char *const Question = "この月の月齢は？";
+constexpr BoardRect Board{10, 260, 190, 440};
+}
+
+GameFlow::GameFlow(GameState &state, FlowHost &host, Random random)
+    : m_state(state)
+    , m_host(host)
+    , m_random(std::move(random))
+{
+}
+
+void GameFlow::load()
+{
+    m_host.loadBestTime();
+    m_state.board = Board;
+    // The first age is drawn here and used by the first stage: starting
+    // draws none.
+    m_state.answerAge = static_cast<std::int32_t>(std::floor(m_random() * 30));
+    m_state.previousAnswerAge = m_state.answerAge;
+}
+
+void GameFlow::clickTitleScreen()
+{
+    // The title never comes back, so this starts one game per run; later
+    // clicks on the prompt change nothing.
+    if (m_started)
+        return;
+    m_started = true;
+    m_host.createAnswerButtons();
+    showStage();
+    setTimer(true);
+    m_host.showQuestion(Question, m_state.board.top);
+}
+
+void GameFlow::tick()
+{
+    // More than six years of ticks would overflow; the count then simply
+    // stays at its largest value instead of ending the program.
+    if (m_state.elapsedTenths < std::numeric_limits<std::int32_t>::max())
+        ++m_state.elapsedTenths;
+}
+
+void GameFlow::answer(int captionValue)
+{
+    if (captionValue == m_state.answerAge)
+        rightAnswer();
+    else
+        wrongAnswer();
+}
+
+void GameFlow::rightAnswer()
+{
+    // Time spent reading the box does not count.
+    setTimer(false);
+    box(RightPrompt, FlowHost::OkOnly);
+    if (m_state.stage < LastStage) {
+        setTimer(true);
+        newAnswerAge();
+        ++m_state.stage;
+        showStage();
+        return;
+    }
+    clear();
+}
+
+void GameFlow::clear()
+{
+    const std::int32_t time = m_state.elapsedTenths;
+    box(ClearPrompt + TimeText::format(time), FlowHost::OkOnly);
+    if (time < m_state.bestTenths) {
+        m_state.bestTenths = time;
+        box(NewBestPrompt, FlowHost::OkOnly);
+    }
+    setTimer(true);
+    askRetry();
+}
+
+void GameFlow::wrongAnswer()
+{
+    // The timer runs on; a new game wipes what it counts here.
+    box(GameOverPrompt, FlowHost::OkOnly);
+    askRetry();
+}
+
+void GameFlow::askRetry()
+{
+    if (box(RetryPrompt, FlowHost::YesNo) != FlowHost::Yes) {
+        m_host.unload();
+        return;
+    }
+    m_state.stage = 0;
+    m_state.elapsedTenths = 0;
+    newAnswerAge();
+    showStage();
+}
+
+void GameFlow::newAnswerAge()
+{
+    do
+        m_state.answerAge = static_cast<std::int32_t>(std::floor(m_random() * 30));
+    while (m_state.answerAge == m_state.previousAnswerAge);
+    m_state.previousAnswerAge = m_state.answerAge;
+}
+
+void GameFlow::showStage()
+{
+    m_host.drawDisc();
+    m_host.layoutBoard();
+}
+
+void GameFlow::setTimer(bool enabled)
+{
+    m_timerEnabled = enabled;
+    m_host.setTimerEnabled(enabled);
+}
+
+int GameFlow::box(const std::string &prompt, int style)
+{
+    return m_host.messageBox(prompt, style, Title);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "GameState.h"
+
+#include <functional>
+#include <string>
+
+class FlowHost;
+
+// The rules of play: starting, counting time, judging answers, moving from
+// stage to stage, the clear, the game over and the question of another try.
+// No widgets here; the window forwards its events and carries out what the
+// flow asks through FlowHost.
+class GameFlow
+{
+public:
+    static constexpr int LastStage = 5;
+    static constexpr const char *Title = "Tamblo";
+
+    // Uniform numbers in [0, 1).
+    using Random = std::function<double()>;
+
+    GameFlow(GameState &state, FlowHost &host, Random random);
+
+    // The window's load: best time, board rectangle, the first answer age.
+    void load();
+    // A click on the title label, or on the prompt label while the title
+    // shows, starts the game.
+    void clickTitleScreen();
+    void tick();
+    // A click on an answer button, judged by the number on its caption.
+    void answer(int captionValue);
+
+    bool started() const { return m_started; }
+    bool timerEnabled() const { return m_timerEnabled; }
+    const GameState &state() const { return m_state; }
+
+private:
+    void rightAnswer();
+    void wrongAnswer();
+    void clear();
+    void askRetry();
+    void newAnswerAge();
+    void showStage();
+    void setTimer(bool enabled);
+    int box(const std::string &prompt, int style);
+
+    GameState &m_state;
+    FlowHost &m_host;
+    Random m_random;
+    bool m_started = false;
+    bool m_timerEnabled = false;
+};

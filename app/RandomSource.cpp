@@ -1,0 +1,9 @@
+#include "RandomSource.h"
+
+#include <chrono>
+
+RandomSource::RandomSource()
+    : m_engine(static_cast<std::uint64_t>(
+          std::chrono::high_resolution_clock::now().time_since_epoch().count()))
+{
+}

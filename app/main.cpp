@@ -1,0 +1,36 @@
+#include "Form1.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// Qt aborts with a long message when it finds no display; say it plainly.
+bool hasDisplay()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+}
+}
+
+int main(int argc, char *argv[])
+{
+    if (!hasDisplay()) {
+        std::fputs("tamblo: no display found; run it on a desktop (DISPLAY or WAYLAND_DISPLAY unset).\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tamblo"));
+    // One look everywhere: the orange buttons and yellow labels were
+    // designed on a plain style, not on whatever the desktop theme draws.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    Form1 window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+// The rectangle of the client area, in pixels, that the answer buttons tile.
+struct BoardRect
+{
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};

@@ -1,0 +1,46 @@
+#include "DrawingSurface.h"
+
+#include <algorithm>
+#include <cstring>
+
+DrawingSurface::DrawingSurface(int width, int height, QColor background)
+    : m_image(width, height, QImage::Format_RGB32)
+    , m_background(background.rgb())
+{
+    m_image.fill(m_background);
+}
+
+void DrawingSurface::Cls()
+{
+    if (m_drawn.isEmpty())
+        return;
+    for (int y = m_drawn.top(); y <= m_drawn.bottom(); ++y) {
+        auto *row = reinterpret_cast<std::uint32_t *>(m_image.scanLine(y));
+        std::fill(row + m_drawn.left(), row + m_drawn.right() + 1, m_background);
+    }
+    m_drawn = QRect();
+}
+
+void DrawingSurface::SetPixel(int x, int y, QColor colour)
+{
+    // Like the platform call it stands for, a pixel off the surface is
+    // quietly ignored.
+    if (!m_image.rect().contains(x, y))
+        return;
+    m_image.setPixel(x, y, colour.rgb());
+    m_drawn |= QRect(x, y, 1, 1);
+}
+
+void DrawingSurface::copyBlock(int left, int top, int width, int height,
+                               const std::uint32_t *pixels)
+{
+    const QRect target = QRect(left, top, width, height) & m_image.rect();
+    if (target.isEmpty())
+        return;
+    for (int y = target.top(); y <= target.bottom(); ++y) {
+        const std::uint32_t *from = pixels + (y - top) * width + (target.left() - left);
+        auto *row = reinterpret_cast<std::uint32_t *>(m_image.scanLine(y));
+        std::memcpy(row + target.left(), from, sizeof(std::uint32_t) * target.width());
+    }
+    m_drawn |= target;
+}

@@ -1,0 +1,407 @@
+#include "app/ClickLabel.h"
+#include "app/ControlArray.h"
+#include "app/Form1.h"
+#include "app/RandomSource.h"
+#include "app/SurfaceWidget.h"
+#include "render/PhaseDisc.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+
+namespace {
+struct Box
+{
+    QString prompt;
+    int style;
+    QString title;
+    bool operator==(const Box &) const = default;
+};
+
+// A window whose boxes and chance are scripted, with its record in a
+// folder of its own.
+class Harness
+{
+public:
+    explicit Harness(std::uint64_t seed = 1, QByteArray storedRecord = {})
+        : m_random(seed)
+    {
+        if (!storedRecord.isNull()) {
+            QFile file(recordPath());
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(storedRecord);
+        }
+        Form1::Seams seams;
+        seams.messageBox = [this](const QString &prompt, int style, const QString &title) {
+            boxes.push_back({prompt, style, title});
+            if (duringBox)
+                duringBox();
+            if (style != 4)
+                return 1;
+            const int answer = retryAnswers.empty() ? 7 : retryAnswers.front();
+            if (!retryAnswers.empty())
+                retryAnswers.pop_front();
+            return answer;
+        };
+        seams.random = [this] { return m_random(); };
+        seams.recordPath = recordPath();
+        form = std::make_unique<Form1>(seams);
+    }
+
+    QString recordPath() const { return m_dir.filePath(QStringLiteral("HighScore.mtt")); }
+    QByteArray record() const
+    {
+        QFile file(recordPath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QPushButton *button(int index) const { return form->Command1()->item(index); }
+
+    std::vector<QPushButton *> shownButtons() const
+    {
+        std::vector<QPushButton *> shown;
+        for (int i = 0; i < form->Command1()->count(); ++i)
+            if (button(i) && !button(i)->isHidden())
+                shown.push_back(button(i));
+        return shown;
+    }
+
+    QPushButton *rightButton() const
+    {
+        for (QPushButton *b : shownButtons())
+            if (b->text().toInt() == form->state().answerAge)
+                return b;
+        return nullptr;
+    }
+
+    QPushButton *wrongButton() const
+    {
+        for (QPushButton *b : shownButtons())
+            if (b->text().toInt() != form->state().answerAge)
+                return b;
+        return nullptr;
+    }
+
+    void start() { QTest::mouseClick(form->Label1(), Qt::LeftButton, {}, QPoint(100, 200)); }
+
+    // A tick of Timer1, delivered only while it runs.
+    void tick()
+    {
+        if (form->Timer1()->isActive())
+            form->Timer1Tick();
+    }
+
+    std::unique_ptr<Form1> form;
+    std::vector<Box> boxes;
+    std::deque<int> retryAnswers;
+    std::function<void()> duringBox;
+
+private:
+    QTemporaryDir m_dir;
+    RandomSource m_random;
+};
+
+const QString Tamblo = QStringLiteral("Tamblo");
+const Box RightBox{QStringLiteral("正解!"), 0, Tamblo};
+const Box RetryBox{QStringLiteral("また挑戦しますか？"), 4, Tamblo};
+const Box GameOverBox{QStringLiteral("残念!　間違いです\r\n\r\nゲームオーバー"), 0, Tamblo};
+} // namespace
+
+TEST(Form1, TitleScreenAsDesigned)
+{
+    Harness h;
+    Form1 &form = *h.form;
+    EXPECT_EQ(form.windowTitle(), Tamblo);
+    EXPECT_EQ(form.clientArea()->size(), QSize(200, 450));
+    EXPECT_EQ(form.centralWidget(), form.clientArea());
+    EXPECT_EQ(form.clientArea()->y(), form.menuBar()->height());
+    EXPECT_EQ(form.HighScore()->text(), QStringLiteral("ハイスコア"));
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    EXPECT_EQ(form.Label1()->text(), QString(QChar(0x3000)) + QString(24, u' ') + Tamblo);
+    EXPECT_EQ(form.Label1()->geometry(), QRect(0, 0, 201, 449));
+    EXPECT_EQ(form.Label1()->font().pixelSize(), 48);
+    EXPECT_EQ(form.Label2()->text(), QStringLiteral("クリックしてください"));
+    EXPECT_EQ(form.Label2()->geometry(), QRect(0, 424, 201, 33));
+    EXPECT_EQ(form.Label2()->font().pixelSize(), 19);
+    EXPECT_TRUE(form.Label2()->font().bold());
+    EXPECT_EQ(form.Label1()->palette().color(QPalette::WindowText), QColor(255, 255, 0));
+    EXPECT_FALSE(form.Label1()->autoFillBackground());
+
+    EXPECT_EQ(form.Command1()->count(), 1);
+    EXPECT_TRUE(h.button(0)->isHidden());
+    EXPECT_EQ(h.button(0)->geometry(), QRect(176, 424, 33, 33));
+    EXPECT_EQ(h.button(0)->font().pixelSize(), 21);
+    EXPECT_TRUE(h.button(0)->font().bold());
+    EXPECT_FALSE(form.Timer1()->isActive());
+    EXPECT_EQ(form.Timer1()->interval(), 100);
+
+    const QImage &surface = form.surface().image();
+    EXPECT_EQ(surface.size(), QSize(200, 450));
+    for (int y = 0; y < 450; y += 7)
+        for (int x = 0; x < 200; x += 3)
+            ASSERT_EQ(surface.pixel(x, y), QColor(0, 0, 64).rgb());
+}
+
+TEST(Form1, JapaneseTextHasGlyphs)
+{
+    Harness h;
+    const auto covers = [](const QWidget *widget, const QString &text) {
+        const QFontMetrics metrics(widget->font());
+        for (QChar c : text)
+            if (!c.isSpace() && !metrics.inFont(c))
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(covers(h.form->Label2(), QStringLiteral("クリックしてください この月の月齢は？")));
+    EXPECT_TRUE(covers(h.form->Label1(), QStringLiteral("Tamblo")));
+    EXPECT_TRUE(covers(h.button(0), QStringLiteral("0123456789")));
+}
+
+TEST(Form1, StartFromEitherLabel)
+{
+    for (bool onPrompt : {false, true}) {
+        Harness h;
+        Form1 &form = *h.form;
+        form.show();
+        const int age = form.state().answerAge;
+        if (onPrompt) // the bottom row belongs to the prompt label alone
+            QTest::mouseClick(form.Label2(), Qt::LeftButton, {}, QPoint(100, 25));
+        else
+            h.start();
+        EXPECT_EQ(form.state().answerAge, age);
+        EXPECT_EQ(form.Command1()->count(), 30);
+        EXPECT_TRUE(form.Label1()->isHidden());
+        EXPECT_EQ(form.Label2()->y(), 227);
+        EXPECT_EQ(form.Label2()->text(), QStringLiteral("この月の月齢は？"));
+        EXPECT_TRUE(form.Timer1()->isActive());
+
+        const auto shown = h.shownButtons();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0]->geometry(), QRect(10, 260, 90, 90));
+        EXPECT_EQ(shown[1]->geometry(), QRect(100, 260, 90, 90));
+        ASSERT_NE(h.rightButton(), nullptr);
+
+        // Later clicks on the prompt change nothing.
+        QTest::mouseClick(form.Label2(), Qt::LeftButton, {}, QPoint(100, 10));
+        EXPECT_EQ(form.state().answerAge, age);
+        EXPECT_EQ(form.Command1()->count(), 30);
+        EXPECT_TRUE(h.boxes.empty());
+    }
+}
+
+TEST(Form1, PerfectGameThenNoSavesTheNewBest)
+{
+    Harness h(3);
+    Form1 &form = *h.form;
+    form.show();
+    h.start();
+    const std::size_t expectedShown[6] = {2, 3, 6, 10, 15, 30};
+    int previousAge = -1;
+    for (int stage = 0; stage < 6; ++stage) {
+        ASSERT_EQ(form.state().stage, stage);
+        ASSERT_EQ(h.shownButtons().size(), expectedShown[stage]);
+        EXPECT_NE(form.state().answerAge, previousAge);
+        previousAge = form.state().answerAge;
+        for (int i = 0; i < 25; ++i)
+            h.tick();
+        h.rightButton()->click();
+    }
+    const std::vector<Box> expected = {
+        RightBox, RightBox, RightBox, RightBox, RightBox, RightBox,
+        {QStringLiteral("ゲームクリア!\r\n\r\n所要時間 15.0秒"), 0, Tamblo},
+        {QStringLiteral("ハイスコア更新!"), 0, Tamblo},
+        RetryBox,
+    };
+    EXPECT_EQ(h.boxes, expected);
+    EXPECT_EQ(form.state().bestTenths, 150);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(h.record(), QByteArray("150\r\n"));
+}
+
+TEST(Form1, WrongAnswerAndRetriesReuseTheButtons)
+{
+    Harness h(5, "1234\r\n");
+    Form1 &form = *h.form;
+    EXPECT_EQ(form.state().bestTenths, 1234);
+    form.show();
+    h.start();
+    h.retryAnswers = {6, 6, 6};
+    QPushButton *first = h.button(29);
+    for (int game = 0; game < 3; ++game) {
+        for (int i = 0; i < 5; ++i)
+            h.tick();
+        h.wrongButton()->click();
+        EXPECT_EQ(form.state().stage, 0);
+        EXPECT_EQ(form.state().elapsedTenths, 0);
+        EXPECT_EQ(h.shownButtons().size(), 2u);
+    }
+    EXPECT_EQ(form.Command1()->count(), 30);
+    EXPECT_EQ(h.button(29), first);
+    EXPECT_EQ(h.boxes.size(), 6u);
+    EXPECT_EQ(h.boxes[0], GameOverBox);
+    EXPECT_EQ(h.boxes[1], RetryBox);
+
+    // The last layout of stage 5 is followed by stage 0's after a retry.
+    for (int stage = 0; stage < 5; ++stage)
+        h.rightButton()->click();
+    ASSERT_EQ(h.shownButtons().size(), 30u);
+    EXPECT_EQ(h.button(29)->geometry(), QRect(154, 410, 36, 30));
+    h.retryAnswers = {6};
+    h.wrongButton()->click();
+    const auto shown = h.shownButtons();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], h.button(0));
+    EXPECT_EQ(h.button(0)->geometry(), QRect(10, 260, 90, 90));
+    EXPECT_EQ(h.button(1)->geometry(), QRect(100, 260, 90, 90));
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(Form1, TimerStopsOnlyForRightAnswerBoxes)
+{
+    Harness h;
+    Form1 &form = *h.form;
+    form.show();
+    h.start();
+    std::vector<bool> timerDuringBox;
+    h.duringBox = [&] { timerDuringBox.push_back(form.Timer1()->isActive()); };
+    h.retryAnswers = {6};
+    h.rightButton()->click();
+    h.wrongButton()->click();
+    EXPECT_EQ(timerDuringBox, (std::vector<bool>{false, true, true}));
+    EXPECT_TRUE(form.Timer1()->isActive());
+}
+
+TEST(Form1, HighScoreBoxChangesNothing)
+{
+    Harness h(9, "5\r\n");
+    Form1 &form = *h.form;
+    form.show();
+    form.HighScore()->trigger();
+    h.start();
+    h.tick();
+    const GameState before = form.state();
+    form.HighScore()->trigger();
+    form.HighScore()->trigger();
+    const Box box{QStringLiteral("クリアまでの最短時間 0.5秒"), 0, QStringLiteral("ハイスコア")};
+    EXPECT_EQ(h.boxes, (std::vector<Box>{box, box, box}));
+    EXPECT_TRUE(form.Timer1()->isActive());
+    EXPECT_EQ(form.state().answerAge, before.answerAge);
+    EXPECT_EQ(form.state().stage, before.stage);
+    EXPECT_EQ(form.state().elapsedTenths, before.elapsedTenths);
+    EXPECT_EQ(form.state().bestTenths, 5);
+}
+
+TEST(Form1, CloseButtonSavesTheRecordUnchanged)
+{
+    Harness h(1, "123\r\n456\r\n");
+    h.form->show();
+    h.start();
+    h.form->close();
+    EXPECT_FALSE(h.form->Timer1()->isActive());
+    EXPECT_EQ(h.record(), QByteArray("123\r\n"));
+}
+
+TEST(Form1, TwoCopiesClosingLeaveTheLastOnesValue)
+{
+    Harness a(1, "800\r\n");
+    {
+        QFile file(a.recordPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("700\r\n");
+    }
+    Form1::Seams seams;
+    seams.recordPath = a.recordPath();
+    seams.messageBox = [](const QString &, int, const QString &) { return 1; };
+    Form1 b(seams);
+    EXPECT_EQ(a.form->state().bestTenths, 800);
+    EXPECT_EQ(b.state().bestTenths, 700);
+    a.form->close();
+    EXPECT_EQ(a.record(), QByteArray("800\r\n"));
+    b.close();
+    EXPECT_EQ(a.record(), QByteArray("700\r\n"));
+}
+
+TEST(Form1, DiscOnScreenIsTheSurface)
+{
+    Harness h(11);
+    Form1 &form = *h.form;
+    form.show();
+    h.start();
+    const auto check = [&] {
+        const QImage grabbed = form.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(grabbed.size(), QSize(200, 450));
+        const QImage &surface = form.surface().image();
+        for (int y = PhaseDisc::Top; y < PhaseDisc::Top + PhaseDisc::Side; ++y)
+            for (int x = PhaseDisc::Left; x < PhaseDisc::Left + PhaseDisc::Side; ++x)
+                ASSERT_EQ(grabbed.pixel(x, y), surface.pixel(x, y)) << x << "," << y;
+        EXPECT_EQ(grabbed.pixel(5, 5), QColor(0, 0, 64).rgb());
+    };
+    check();
+    const QRgb centre = form.surface().pixel(100, 100);
+    EXPECT_EQ(centre, form.state().answerAge >= 8 && form.state().answerAge <= 22
+                          ? QColor(255, 255, 0).rgb()
+                          : QColor(0, 0, 0).rgb());
+    form.hide();
+    form.show();
+    check();
+}
+
+TEST(Form1, EachDrawingReplacesTheLastOne)
+{
+    Harness h(13);
+    Form1 &form = *h.form;
+    h.start();
+    for (int stage = 0; stage < 5; ++stage) {
+        const PhaseDisc::Picture &expected =
+            PhaseDisc::cached(form.state().answerAge, QColor(0, 0, 64).rgb());
+        const QImage &surface = form.surface().image();
+        for (int y = 0; y < PhaseDisc::Side; ++y)
+            for (int x = 0; x < PhaseDisc::Side; ++x)
+                ASSERT_EQ(surface.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y),
+                          expected[y * PhaseDisc::Side + x]);
+        h.rightButton()->click();
+    }
+}
+
+TEST(Form1, CaptionsOnScreenFollowTheRules)
+{
+    Harness h(17);
+    Form1 &form = *h.form;
+    h.start();
+    h.retryAnswers = std::deque<int>(50, 6);
+    for (int round = 0; round < 60; ++round) {
+        const auto shown = h.shownButtons();
+        std::set<int> captions;
+        int right = 0;
+        for (QPushButton *b : shown) {
+            bool ok = false;
+            const int value = b->text().toInt(&ok);
+            ASSERT_TRUE(ok);
+            ASSERT_GE(value, 0);
+            ASSERT_LE(value, 29);
+            captions.insert(value);
+            right += value == form.state().answerAge;
+        }
+        ASSERT_EQ(captions.size(), shown.size());
+        ASSERT_EQ(right, 1);
+        if (round % 7 == 6)
+            h.wrongButton()->click();
+        else if (form.state().stage < 5)
+            h.rightButton()->click();
+        else
+            h.wrongButton()->click();
+    }
+}

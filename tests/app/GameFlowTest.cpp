@@ -1,0 +1,285 @@
+#include "app/FlowHost.h"
+#include "app/GameFlow.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+const std::string Right = "正解!";
+const std::string NewBest = "ハイスコア更新!";
+const std::string GameOver = "残念!　間違いです\r\n\r\nゲームオーバー";
+const std::string Retry = "また挑戦しますか？";
+
+std::string clearBox(const std::string &time) { return "ゲームクリア!\r\n\r\n所要時間 " + time; }
+
+// Stands in for the window: records what the flow asks for, answers the
+// boxes from a script and lets ticks arrive while a box is open.
+class RecordingHost : public FlowHost
+{
+public:
+    GameState state;
+    std::vector<std::string> boxes;
+    std::vector<std::string> calls;
+    std::deque<int> retryAnswers;
+    std::int32_t storedBest = 999;
+    bool timer = false;
+    int ticksPerBox = 0;
+    GameFlow *flow = nullptr;
+
+    int messageBox(const std::string &prompt, int style, const std::string &title) override
+    {
+        EXPECT_EQ(title, "Tamblo");
+        EXPECT_EQ(style, prompt == Retry ? YesNo : OkOnly) << prompt;
+        boxes.push_back(prompt);
+        // Ticks only arrive while the timer runs, as with the real timer.
+        for (int i = 0; i < ticksPerBox; ++i)
+            if (timer)
+                flow->tick();
+        if (style != YesNo)
+            return Ok;
+        if (retryAnswers.empty())
+            return No;
+        const int answer = retryAnswers.front();
+        retryAnswers.pop_front();
+        return answer;
+    }
+    void loadBestTime() override { state.bestTenths = storedBest; calls.push_back("load"); }
+    void drawDisc() override { calls.push_back("draw " + std::to_string(state.answerAge)); }
+    void layoutBoard() override { calls.push_back("layout " + std::to_string(state.stage)); }
+    void setTimerEnabled(bool enabled) override { timer = enabled; }
+    void createAnswerButtons() override { calls.push_back("create"); }
+    void showQuestion(const std::string &question, int promptBottom) override
+    {
+        calls.push_back(question + " " + std::to_string(promptBottom));
+    }
+    void unload() override { calls.push_back("unload"); }
+};
+
+class GameFlowTest : public ::testing::Test
+{
+protected:
+    GameFlowTest()
+        : flow(host.state, host, [this] { return nextRandom(); })
+    {
+        host.flow = &flow;
+    }
+
+    double nextRandom()
+    {
+        if (randoms.empty())
+            return (++fallback % 30) / 30.0 + 0.01;
+        const double r = randoms.front();
+        randoms.pop_front();
+        return r;
+    }
+
+    static double ageAsRandom(int age) { return (age + 0.5) / 30; }
+
+    void startWithAge(int age)
+    {
+        randoms.push_back(ageAsRandom(age));
+        flow.load();
+        flow.clickTitleScreen();
+    }
+
+    void answerRight() { flow.answer(host.state.answerAge); }
+    void answerWrong() { flow.answer((host.state.answerAge + 1) % 30); }
+
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            flow.tick();
+    }
+
+    RecordingHost host;
+    GameFlow flow;
+    std::deque<double> randoms;
+    int fallback = 0;
+};
+} // namespace
+
+TEST_F(GameFlowTest, LoadPreparesTheTitleScreen)
+{
+    host.storedBest = 1234;
+    randoms = {0.999999};
+    flow.load();
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"load"}));
+    EXPECT_EQ(host.state.bestTenths, 1234);
+    EXPECT_EQ(host.state.answerAge, 29);
+    EXPECT_EQ(host.state.previousAnswerAge, 29);
+    EXPECT_EQ(host.state.board.left, 10);
+    EXPECT_EQ(host.state.board.top, 260);
+    EXPECT_EQ(host.state.board.right, 190);
+    EXPECT_EQ(host.state.board.bottom, 440);
+    EXPECT_EQ(host.state.stage, 0);
+    EXPECT_FALSE(host.timer);
+    EXPECT_FALSE(flow.started());
+}
+
+TEST_F(GameFlowTest, StartUsesTheAgeDrawnAtLoadAndHappensOnce)
+{
+    startWithAge(12);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"load", "create", "draw 12", "layout 0",
+                                                    "この月の月齢は？ 260"}));
+    EXPECT_TRUE(host.timer);
+    EXPECT_EQ(host.state.elapsedTenths, 0);
+    flow.clickTitleScreen();
+    EXPECT_EQ(host.calls.size(), 5u);
+}
+
+TEST_F(GameFlowTest, PerfectGameBoxesAndStages)
+{
+    host.storedBest = 999;
+    startWithAge(3);
+    for (int stage = 0; stage < 6; ++stage) {
+        EXPECT_EQ(host.state.stage, stage);
+        ticks(10);
+        answerRight();
+    }
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{Right, Right, Right, Right, Right, Right,
+                                                    clearBox("6.0秒"), NewBest, Retry}));
+    EXPECT_EQ(host.state.bestTenths, 60);
+    EXPECT_EQ(host.calls.back(), "unload");
+    // Each stage drew a fresh disc and board in that order.
+    int draws = 0;
+    for (std::size_t i = 0; i < host.calls.size(); ++i) {
+        if (host.calls[i].rfind("draw", 0) == 0) {
+            ++draws;
+            EXPECT_EQ(host.calls[i + 1].rfind("layout", 0), 0u);
+        }
+    }
+    EXPECT_EQ(draws, 6);
+}
+
+TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
+{
+    startWithAge(3);
+    answerWrong();
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
+    EXPECT_EQ(host.calls.back(), "unload");
+
+    host.boxes.clear();
+    host.calls.clear();
+    host.retryAnswers = {FlowHost::Yes};
+    for (int stage = 0; stage < 5; ++stage)
+        answerRight();
+    ASSERT_EQ(host.state.stage, 5);
+    answerWrong();
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{Right, Right, Right, Right, Right, GameOver,
+                                                    Retry}));
+    EXPECT_EQ(host.state.stage, 0);
+    EXPECT_NE(host.calls.back(), "unload");
+    EXPECT_TRUE(host.timer);
+}
+
+TEST_F(GameFlowTest, ClearTimesAndNewBests)
+{
+    const struct
+    {
+        int ticks;
+        std::int32_t best;
+        std::string time;
+        bool newBest;
+    } cases[] = {
+        {1234, 999, "123.4秒", false},
+        {600, 999, "60.0秒", true},
+        {7, 999, "0.7秒", true},
+        {999, 999, "99.9秒", false},
+        {998, 999, "99.8秒", true},
+        {500, 500, "50.0秒", false},
+    };
+    for (const auto &c : cases) {
+        host.boxes.clear();
+        host.state.bestTenths = c.best;
+        host.retryAnswers = {FlowHost::Yes};
+        if (!flow.started())
+            startWithAge(4);
+        for (int stage = 0; stage < 5; ++stage)
+            answerRight();
+        ticks(c.ticks);
+        answerRight();
+        std::vector<std::string> expected(6, Right);
+        expected.push_back(clearBox(c.time));
+        if (c.newBest)
+            expected.push_back(NewBest);
+        expected.push_back(Retry);
+        EXPECT_EQ(host.boxes, expected) << c.ticks;
+        EXPECT_EQ(host.state.bestTenths, c.newBest ? c.ticks : c.best) << c.ticks;
+        EXPECT_EQ(host.state.elapsedTenths, 0);
+    }
+}
+
+TEST_F(GameFlowTest, TicksInRightAnswerAndClearBoxesDoNotCount)
+{
+    host.ticksPerBox = 5;
+    host.retryAnswers = {FlowHost::Yes};
+    startWithAge(20);
+    for (int stage = 0; stage < 6; ++stage) {
+        ticks(3);
+        answerRight();
+    }
+    // 18 ticks of play; none in the six right-answer boxes, the clear box
+    // or the new-best box. The retry question (timer on) counts 5 more,
+    // which the new game wipes.
+    EXPECT_EQ(host.boxes[6], clearBox("1.8秒"));
+    EXPECT_EQ(host.state.bestTenths, 18);
+    EXPECT_EQ(host.state.elapsedTenths, 0);
+    EXPECT_TRUE(host.timer);
+}
+
+TEST_F(GameFlowTest, TicksInGameOverBoxesCountUntilANewGame)
+{
+    host.ticksPerBox = 5;
+    host.retryAnswers = {FlowHost::No};
+    startWithAge(20);
+    ticks(3);
+    answerWrong();
+    EXPECT_EQ(host.state.elapsedTenths, 13);
+    EXPECT_TRUE(host.timer);
+    EXPECT_EQ(host.calls.back(), "unload");
+}
+
+TEST_F(GameFlowTest, AnswerAgeNeverRepeats)
+{
+    randoms = {ageAsRandom(7)};
+    flow.load();
+    flow.clickTitleScreen();
+    // The next draw repeats 7 twice before giving 8.
+    randoms = {ageAsRandom(7), ageAsRandom(7), ageAsRandom(8)};
+    answerRight();
+    EXPECT_EQ(host.state.answerAge, 8);
+    EXPECT_EQ(host.state.previousAnswerAge, 8);
+    // Across a retry as well, after a wrong answer.
+    host.retryAnswers = {FlowHost::Yes};
+    randoms = {ageAsRandom(8), ageAsRandom(0)};
+    answerWrong();
+    EXPECT_EQ(host.state.answerAge, 0);
+    EXPECT_EQ(host.state.stage, 0);
+}
+
+TEST_F(GameFlowTest, RetryRestartsWithoutCreatingButtonsAgain)
+{
+    host.retryAnswers = {FlowHost::Yes, FlowHost::Yes, FlowHost::Yes};
+    startWithAge(1);
+    for (int game = 0; game < 3; ++game) {
+        ticks(4);
+        answerWrong();
+        EXPECT_EQ(host.state.stage, 0);
+        EXPECT_EQ(host.state.elapsedTenths, 0);
+    }
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "create"), 1);
+    EXPECT_NE(host.calls.back(), "unload");
+}
+
+TEST_F(GameFlowTest, ElapsedTimeStopsAtItsLargestValue)
+{
+    startWithAge(1);
+    host.state.elapsedTenths = std::numeric_limits<std::int32_t>::max() - 1;
+    ticks(3);
+    EXPECT_EQ(host.state.elapsedTenths, std::numeric_limits<std::int32_t>::max());
+}

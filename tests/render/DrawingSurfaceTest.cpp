@@ -1,0 +1,49 @@
+#include "render/DrawingSurface.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+const QColor Background(0, 0, 64);
+
+int countNotBackground(const DrawingSurface &surface)
+{
+    int count = 0;
+    for (int y = 0; y < surface.image().height(); ++y)
+        for (int x = 0; x < surface.image().width(); ++x)
+            count += surface.pixel(x, y) != Background.rgb();
+    return count;
+}
+}
+
+TEST(DrawingSurface, ClsErasesEveryKindOfDrawing)
+{
+    DrawingSurface surface(200, 450, Background);
+    EXPECT_EQ(countNotBackground(surface), 0);
+
+    const std::vector<std::uint32_t> block(20 * 10, 0xFFFFFF00u);
+    surface.copyBlock(5, 5, 20, 10, block.data());
+    surface.SetPixel(199, 449, Qt::black);
+    surface.SetPixel(0, 300, Qt::yellow);
+    EXPECT_EQ(countNotBackground(surface), 202);
+    EXPECT_EQ(surface.pixel(24, 14), QColor(Qt::yellow).rgb());
+
+    surface.Cls();
+    EXPECT_EQ(countNotBackground(surface), 0);
+}
+
+TEST(DrawingSurface, WritesOffTheSurfaceAreClipped)
+{
+    DrawingSurface surface(200, 450, Background);
+    surface.SetPixel(-1, 0, Qt::yellow);
+    surface.SetPixel(200, 0, Qt::yellow);
+    const std::vector<std::uint32_t> block(4 * 4, 0xFF000000u);
+    surface.copyBlock(198, 448, 4, 4, block.data());
+    EXPECT_EQ(countNotBackground(surface), 4);
+    surface.copyBlock(-2, -2, 4, 4, block.data());
+    EXPECT_EQ(countNotBackground(surface), 8);
+    EXPECT_EQ(surface.pixel(1, 1), 0xFF000000u);
+    surface.Cls();
+    EXPECT_EQ(countNotBackground(surface), 0);
+}
