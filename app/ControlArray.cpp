@@ -19,6 +19,7 @@ QPushButton *ControlArray::load(int index)
     button->setFont(model->font());
     button->setStyleSheet(model->styleSheet());
     button->setAutoDefault(model->autoDefault());
+    button->setFocusPolicy(model->focusPolicy());
     button->setGeometry(model->geometry());
     button->setVisible(false);
     if (m_elements.size() <= index)

@@ -19,7 +19,13 @@ const QColor Form1::Background(0, 0, 64);
 
 namespace {
 const QColor LabelText(255, 255, 0);
-const char *const AnswerButtonStyle = "QPushButton { background-color: rgb(255, 128, 0); }";
+// A style sheet border makes Qt draw the face itself, flat in the exact
+// orange; with the background alone the style would paint a pale gradient.
+// A dotted frame shows which button the keyboard is on.
+const char *const AnswerButtonStyle =
+    "QPushButton { background-color: rgb(255, 128, 0); color: black;"
+    " border: 1px solid rgb(128, 64, 0); }"
+    "QPushButton:focus { border: 2px dotted rgb(64, 32, 0); }";
 const char *const HighScoreTitle = "ハイスコア";
 
 // The faces the game was designed with come first; where they are missing
@@ -116,8 +122,10 @@ void Form1::buildControls()
     element0->setGeometry(176, 424, 33, 33);
     element0->setFont(gothicFont(21));
     element0->setStyleSheet(QString::fromLatin1(AnswerButtonStyle));
-    // Return answers the focused button, as Space does.
+    // Tab reaches the buttons and Return answers the focused one, as Space
+    // does; a mouse click leaves no focus frame behind.
     element0->setAutoDefault(true);
+    element0->setFocusPolicy(Qt::TabFocus);
     element0->hide();
     m_command1 = new ControlArray(element0, this);
     connect(m_command1, &ControlArray::clicked, this, &Form1::answerClicked);
