@@ -1,25 +1,22 @@
 #include "ControlArray.h"
 
-#include <QPushButton>
+#include "AnswerButton.h"
 
 #include <algorithm>
 
-ControlArray::ControlArray(QPushButton *element0, QObject *parent)
+ControlArray::ControlArray(AnswerButton *element0, QObject *parent)
     : QObject(parent)
 {
     m_elements.append(element0);
     connectElement(element0, 0);
 }
 
-QPushButton *ControlArray::load(int index)
+AnswerButton *ControlArray::load(int index)
 {
     Q_ASSERT(index > 0 && !item(index));
-    const QPushButton *model = m_elements.first();
-    auto *button = new QPushButton(model->text(), model->parentWidget());
+    const AnswerButton *model = m_elements.first();
+    auto *button = new AnswerButton(model->text(), model->parentWidget());
     button->setFont(model->font());
-    button->setStyleSheet(model->styleSheet());
-    button->setAutoDefault(model->autoDefault());
-    button->setFocusPolicy(model->focusPolicy());
     button->setGeometry(model->geometry());
     button->setVisible(false);
     if (m_elements.size() <= index)
@@ -32,10 +29,10 @@ QPushButton *ControlArray::load(int index)
 int ControlArray::count() const
 {
     return static_cast<int>(std::count_if(m_elements.cbegin(), m_elements.cend(),
-                                          [](QPushButton *b) { return b != nullptr; }));
+                                          [](AnswerButton *b) { return b != nullptr; }));
 }
 
-void ControlArray::connectElement(QPushButton *button, int index)
+void ControlArray::connectElement(AnswerButton *button, int index)
 {
-    connect(button, &QPushButton::clicked, this, [this, index] { emit clicked(index); });
+    connect(button, &AnswerButton::clicked, this, [this, index] { emit clicked(index); });
 }

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QVector>
 
-class QPushButton;
+class AnswerButton;
 
 // The answer buttons as one array: element 0 comes with the window, the
 // others are created at run time in its likeness, and a click on any of
@@ -13,19 +13,19 @@ class ControlArray : public QObject
     Q_OBJECT
 
 public:
-    ControlArray(QPushButton *element0, QObject *parent = nullptr);
+    ControlArray(AnswerButton *element0, QObject *parent = nullptr);
 
     // Creates element `index` with element 0's appearance and design
     // values. Each index is created once.
-    QPushButton *load(int index);
-    QPushButton *item(int index) const { return m_elements.value(index); }
+    AnswerButton *load(int index);
+    AnswerButton *item(int index) const { return m_elements.value(index); }
     int count() const;
 
 signals:
     void clicked(int index);
 
 private:
-    void connectElement(QPushButton *button, int index);
+    void connectElement(AnswerButton *button, int index);
 
-    QVector<QPushButton *> m_elements;
+    QVector<AnswerButton *> m_elements;
 };

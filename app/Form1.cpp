@@ -1,4 +1,5 @@
 #include "Form1.h"
+#include "AnswerButton.h"
 #include "ClickLabel.h"
 #include "ControlArray.h"
 #include "PromptBox.h"
@@ -19,13 +20,6 @@ const QColor Form1::Background(0, 0, 64);
 
 namespace {
 const QColor LabelText(255, 255, 0);
-// A style sheet border makes Qt draw the face itself, flat in the exact
-// orange; with the background alone the style would paint a pale gradient.
-// A dotted frame shows which button the keyboard is on.
-const char *const AnswerButtonStyle =
-    "QPushButton { background-color: rgb(255, 128, 0); color: black;"
-    " border: 1px solid rgb(128, 64, 0); }"
-    "QPushButton:focus { border: 2px dotted rgb(64, 32, 0); }";
 const char *const HighScoreTitle = "ハイスコア";
 
 // The faces the game was designed with come first; where they are missing
@@ -118,14 +112,9 @@ void Form1::buildControls()
     makeYellow(m_label1);
     connect(m_label1, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
-    auto *element0 = new QPushButton(QStringLiteral("Command1"), m_canvas);
+    auto *element0 = new AnswerButton(QStringLiteral("Command1"), m_canvas);
     element0->setGeometry(176, 424, 33, 33);
     element0->setFont(gothicFont(21));
-    element0->setStyleSheet(QString::fromLatin1(AnswerButtonStyle));
-    // Tab reaches the buttons and Return answers the focused one, as Space
-    // does; a mouse click leaves no focus frame behind.
-    element0->setAutoDefault(true);
-    element0->setFocusPolicy(Qt::TabFocus);
     element0->hide();
     m_command1 = new ControlArray(element0, this);
     connect(m_command1, &ControlArray::clicked, this, &Form1::answerClicked);
@@ -175,7 +164,7 @@ void Form1::LayoutBoard()
         return;
     const BoardRect &board = m_state.board;
     for (int i = 0; i < layout->count(); ++i) {
-        QPushButton *button = m_command1->item(i);
+        AnswerButton *button = m_command1->item(i);
         button->setVisible(true);
         button->resize(qRound(layout->buttonWidth(board)), qRound(layout->buttonHeight(board)));
         // Placed from the size the button reports, so the grid stays edge

@@ -13,6 +13,8 @@ class DrawingSurface
 {
 public:
     DrawingSurface(int width, int height, QColor background);
+    DrawingSurface(const DrawingSurface &) = delete;
+    DrawingSurface &operator=(const DrawingSurface &) = delete;
 
     // Fills the surface with the background colour again. Only the part
     // drawn on since the last clear needs refilling; the rest still is.
@@ -23,12 +25,17 @@ public:
     // Copies a block of 0xAARRGGBB pixels, row by row, to (left, top).
     void copyBlock(int left, int top, int width, int height, const std::uint32_t *pixels);
 
+    // Paint from it, but never keep a copy: the surface writes in place.
     const QImage &image() const { return m_image; }
     std::uint32_t background() const { return m_background; }
     QRgb pixel(int x, int y) const { return m_image.pixel(x, y); }
 
 private:
+    std::uint32_t *rowAt(int y) { return m_pixels + y * m_stride; }
+
     QImage m_image;
+    std::uint32_t *m_pixels = nullptr;
+    int m_stride = 0;
     std::uint32_t m_background;
     QRect m_drawn; // everything written since the last clear
 };

@@ -1,3 +1,4 @@
+#include "app/AnswerButton.h"
 #include "app/ClickLabel.h"
 #include "app/ControlArray.h"
 #include "app/Form1.h"
@@ -193,6 +194,10 @@ TEST(Form1, StartFromEitherLabel)
         EXPECT_EQ(shown[0]->geometry(), QRect(10, 260, 90, 90));
         EXPECT_EQ(shown[1]->geometry(), QRect(100, 260, 90, 90));
         ASSERT_NE(h.rightButton(), nullptr);
+        // The face is the game's orange exactly, not a shaded gradient.
+        const QImage face = shown[1]->grab().toImage();
+        for (QPoint p : {QPoint(2, 2), QPoint(87, 2), QPoint(2, 87), QPoint(87, 87), QPoint(45, 10)})
+            EXPECT_EQ(face.pixel(p), QColor(255, 128, 0).rgb()) << p.x() << "," << p.y();
 
         // Later clicks on the prompt change nothing.
         QTest::mouseClick(form.Label2(), Qt::LeftButton, {}, QPoint(100, 10));

@@ -1,3 +1,4 @@
+#include "app/AnswerButton.h"
 #include "app/ClickLabel.h"
 #include "app/ControlArray.h"
 #include "app/Form1.h"

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QPushButton>
+
+// An answer button: a flat face in the game's orange with the age centred
+// on it. Painted by hand, since style sheets cost more to build and to paint
+// than the whole rest of the window and the style's own buttons are shaded.
+class AnswerButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    static const QColor Face;
+
+    explicit AnswerButton(const QString &text, QWidget *parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
