@@ -1,5 +1,6 @@
 #include "AnswerButton.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 const QColor AnswerButton::Face(255, 128, 0);
@@ -18,6 +19,15 @@ AnswerButton::AnswerButton(const QString &text, QWidget *parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void AnswerButton::focusInEvent(QFocusEvent *event)
+{
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason)
+        m_keyboardFocus = true;
+    else if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_keyboardFocus = false;
+    QPushButton::focusInEvent(event);
+}
+
 void AnswerButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -29,7 +39,7 @@ void AnswerButton::paintEvent(QPaintEvent *)
     painter.drawRect(face.adjusted(0, 0, -1, -1));
     if (isDown())
         painter.drawRect(face.adjusted(1, 1, -2, -2));
-    if (hasFocus()) {
+    if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(Edge, 1, Qt::DotLine));
         painter.drawRect(face.adjusted(3, 3, -4, -4));
     }

@@ -15,5 +15,11 @@ public:
     explicit AnswerButton(const QString &text, QWidget *parent = nullptr);
 
 protected:
+    void focusInEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    // The focus frame shows only once the keyboard moved there: the focus
+    // the window hands its first button on activation is no hint.
+    bool m_keyboardFocus = false;
 };

@@ -10,6 +10,7 @@
 #include "../render/PhaseDisc.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -82,6 +83,11 @@ Form1::Form1(Seams seams, QWidget *parent)
 }
 
 Form1::~Form1() = default;
+
+QIcon Form1::icon()
+{
+    return QIcon(QStringLiteral(":/icons/tamblo.svg"));
+}
 
 void Form1::buildControls()
 {

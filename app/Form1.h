@@ -41,6 +41,9 @@ public:
     static constexpr int ClientHeight = 450;
     static const QColor Background;
 
+    // The game's moon, for the window and its boxes.
+    static QIcon icon();
+
     // Creates the window and runs its load; show() puts it on screen.
     explicit Form1(Seams seams = {}, QWidget *parent = nullptr);
     ~Form1() override;

@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
     // One look everywhere: the orange buttons and yellow labels were
     // designed on a plain style, not on whatever the desktop theme draws.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setWindowIcon(Form1::icon());
 
     Form1 window;
     window.show();

@@ -6,6 +6,7 @@
 #include "app/SurfaceWidget.h"
 #include "render/PhaseDisc.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QMenuBar>
@@ -154,6 +155,38 @@ TEST(Form1, TitleScreenAsDesigned)
     for (int y = 0; y < 450; y += 7)
         for (int x = 0; x < 200; x += 3)
             ASSERT_EQ(surface.pixel(x, y), QColor(0, 0, 64).rgb());
+}
+
+TEST(Form1, ButtonsAreReachableByKeyboardAndNamedByCaption)
+{
+    Harness h(21);
+    Form1 &form = *h.form;
+    form.show();
+    h.start();
+    form.activateWindow();
+    QPushButton *first = h.shownButtons().front();
+    first->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(first->hasFocus());
+    EXPECT_EQ(first->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    EXPECT_TRUE(first->autoDefault());
+
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(first);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Name), first->text());
+
+    // Return answers the focused button, like a click.
+    const bool right = first->text().toInt() == form.state().answerAge;
+    QTest::keyClick(first, Qt::Key_Return);
+    ASSERT_EQ(h.boxes.size(), right ? 1u : 2u);
+    EXPECT_EQ(h.boxes.front(), right ? RightBox : GameOverBox);
+}
+
+TEST(Form1, IconIsTheCrescent)
+{
+    const QImage icon = Form1::icon().pixmap(64, 64).toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.pixel(52, 32), qRgb(255, 255, 0)); // lit on the right
+    EXPECT_EQ(icon.pixel(20, 32), qRgb(0, 0, 0));     // dark on the left
 }
 
 TEST(Form1, JapaneseTextHasGlyphs)

@@ -1,0 +1,188 @@
+// Checks a screenshot of the real game window, taken under Xvfb, against
+// what the game must show:
+//   screen_check title  <png> <scale>   the title screen
+//   screen_check stage0 <png> <scale>   the first stage after the start
+// The scale is QT_SCALE_FACTOR of the screenshot; every pixel of the game
+// must then be a clean scale x scale block. Exits non-zero with a reason.
+#include "app/ClickLabel.h"
+#include "app/Form1.h"
+#include "app/SurfaceWidget.h"
+#include "render/PhaseDisc.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QStyleFactory>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace {
+const QRgb Navy = qRgb(0, 0, 64);
+const QRgb Orange = qRgb(255, 128, 0);
+
+[[noreturn]] void fail(const char *what)
+{
+    std::fprintf(stderr, "screen_check: %s\n", what);
+    std::exit(1);
+}
+
+// The client area of the captured window: the bottom 450 rows (scaled),
+// under the menu bar, read back in game pixels.
+QImage clientArea(const QImage &window, int scale)
+{
+    if (window.width() != 200 * scale || window.height() <= 450 * scale)
+        fail("the window is not 200 x 450 game pixels plus a menu bar");
+    const int top = window.height() - 450 * scale;
+    QImage client(200, 450, QImage::Format_RGB32);
+    for (int y = 0; y < 450; ++y)
+        for (int x = 0; x < 200; ++x)
+            client.setPixel(x, y, window.pixel(x * scale, top + y * scale) | 0xFF000000u);
+    return client;
+}
+
+// On a scaled screen each pixel of the disc must be one flat block.
+void checkDiscBlocks(const QImage &window, const QImage &client, int scale)
+{
+    const int top = window.height() - 450 * scale;
+    for (int y = PhaseDisc::Top; y < PhaseDisc::Top + PhaseDisc::Side; ++y)
+        for (int x = PhaseDisc::Left; x < PhaseDisc::Left + PhaseDisc::Side; ++x)
+            for (int d = 0; d < scale * scale; ++d)
+                if ((window.pixel(x * scale + d % scale, top + y * scale + d / scale) | 0xFF000000u)
+                    != client.pixel(x, y))
+                    fail("a disc pixel is blurred instead of a clean block");
+}
+
+// The age whose picture the disc square shows, pixel for pixel.
+std::optional<int> discAge(const QImage &client)
+{
+    for (int age = 0; age < 30; ++age) {
+        const PhaseDisc::Picture &picture = PhaseDisc::cached(age, Navy);
+        bool same = true;
+        for (int y = 0; same && y < PhaseDisc::Side; ++y)
+            for (int x = 0; same && x < PhaseDisc::Side; ++x)
+                same = client.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y)
+                       == picture[y * PhaseDisc::Side + x];
+        if (same)
+            return age;
+    }
+    return std::nullopt;
+}
+
+// The game's own rendering of its window, made here offscreen.
+QImage reference(std::optional<int> startAge)
+{
+    Form1::Seams seams;
+    seams.recordPath = QStringLiteral("/nonexistent/HighScore.mtt");
+    const double first = ((startAge ? *startAge : 0) + 0.5) / 30;
+    bool loaded = false;
+    seams.random = [&] {
+        const double value = loaded ? 0.0 : first;
+        loaded = true;
+        return value;
+    };
+    seams.messageBox = [](const QString &, int, const QString &) { return 1; };
+    Form1 form(seams);
+    form.show();
+    if (startAge)
+        emit form.Label1()->clicked();
+    // Matching this rendering proves nothing if it shows empty boxes too.
+    for (const QLabel *label : {static_cast<QLabel *>(form.Label1()), static_cast<QLabel *>(form.Label2())}) {
+        const QFontMetrics metrics(label->font());
+        for (QChar c : label->text())
+            if (!c.isSpace() && !metrics.inFont(c))
+                fail("the game's font lacks a glyph of its labels");
+    }
+    QImage image = form.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return image.scaled(200, 450); // back to game pixels, nearest neighbour
+}
+
+// Share of the rows [top, bottom) where the two pictures agree.
+double agreement(const QImage &a, const QImage &b, int top, int bottom)
+{
+    int same = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < 200; ++x)
+            same += (a.pixel(x, y) | 0xFF000000u) == (b.pixel(x, y) | 0xFF000000u);
+    return static_cast<double>(same) / (200 * (bottom - top));
+}
+
+void checkTitle(const QImage &client)
+{
+    for (int y = 0; y < 450; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (client.pixel(x, y) == Orange)
+                fail("an answer button shows on the title screen");
+    if (client.pixel(0, 0) != Navy || client.pixel(199, 449) != Navy || client.pixel(100, 400) != Navy)
+        fail("the background is not RGB(0, 0, 64)");
+    // The title and the prompt, drawn in a Japanese face that has every
+    // glyph: the screen must show what the game draws offscreen.
+    const double same = agreement(client, reference(std::nullopt), 0, 450);
+    std::printf("title screen agrees with the offscreen rendering on %.2f%% of its pixels\n", same * 100);
+    if (same < 0.995)
+        fail("the title screen differs from the game's own rendering (missing glyphs?)");
+}
+
+void checkStage0(const QImage &client)
+{
+    const std::optional<int> age = discAge(client);
+    if (!age)
+        fail("the disc matches no age pixel for pixel");
+    std::printf("the disc shows age %d exactly\n", *age);
+
+    // Two orange buttons, 90 x 90 at (10, 260) and (100, 260); nothing
+    // orange anywhere else.
+    const QRect buttons[2] = {QRect(10, 260, 90, 90), QRect(100, 260, 90, 90)};
+    for (int y = 0; y < 450; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (client.pixel(x, y) == Orange && !buttons[0].contains(x, y) && !buttons[1].contains(x, y))
+                fail("orange outside the two buttons of stage 0");
+    for (const QRect &button : buttons) {
+        int orange = 0;
+        for (int y = button.top(); y <= button.bottom(); ++y)
+            for (int x = button.left(); x <= button.right(); ++x)
+                orange += client.pixel(x, y) == Orange;
+        if (orange < button.width() * button.height() * 3 / 4)
+            fail("a stage 0 button is missing or not orange");
+        const QPoint corners[] = {button.topLeft() + QPoint(2, 2), button.bottomRight() - QPoint(2, 2)};
+        for (QPoint corner : corners)
+            if (client.pixel(corner) != Orange)
+                fail("a stage 0 button is not where it belongs");
+    }
+    for (int y = 352; y < 450; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (client.pixel(x, y) != Navy)
+                fail("the lower half of the board is not empty at stage 0");
+
+    // Above the board: the disc and the question, as the game draws them.
+    const double same = agreement(client, reference(age), 0, 260);
+    std::printf("stage 0 above the board agrees with the offscreen rendering on %.2f%%\n", same * 100);
+    if (same < 0.995)
+        fail("the disc or the question differs from the game's own rendering");
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 4)
+        fail("usage: screen_check title|stage0 <png> <scale>");
+    const int scale = std::atoi(argv[3]);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    const QImage window(QString::fromLocal8Bit(argv[2]));
+    if (window.isNull())
+        fail("cannot read the screenshot");
+    const QImage client = clientArea(window, scale);
+    if (std::strcmp(argv[1], "title") == 0) {
+        checkTitle(client);
+    } else {
+        checkDiscBlocks(window, client, scale);
+        checkStage0(client);
+    }
+    std::printf("screen_check %s at scale %d: ok\n", argv[1], scale);
+    return 0;
+}

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# The real-display test: the game in an X server of its own (Xvfb), at the
+# normal scale and at twice the scale. Screenshots stay in the output folder.
+# Usage: display-test.sh <tamblo> <screen_check> <output folder>
+set -euo pipefail
+here=$(dirname "$0")
+mkdir -p "$3"
+for scale in 1 2; do
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash "$here/display-session.sh" "$1" "$2" "$3" "$scale"
+done
