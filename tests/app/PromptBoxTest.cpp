@@ -1,0 +1,74 @@
+#include "app/PromptBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+struct Seen
+{
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QStringList buttons;
+    QString defaultButton;
+    bool modal = false;
+};
+
+// Opens a box, looks at it once it is up, then presses `key` in it.
+int openAndPress(const QString &prompt, int style, const QString &title, Qt::Key key, Seen &seen)
+{
+    QWidget parent;
+    parent.show();
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        seen.modal = box->isModal();
+        for (QAbstractButton *button : box->buttons())
+            seen.buttons << button->text();
+        seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, key);
+    });
+    return PromptBox::exec(&parent, prompt, style, title);
+}
+} // namespace
+
+TEST(PromptBox, RetryQuestionInJapaneseWithYesFirst)
+{
+    Seen seen;
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), 4, QStringLiteral("Tamblo"),
+                           Qt::Key_Return, seen),
+              6);
+    EXPECT_EQ(seen.title, QStringLiteral("Tamblo"));
+    EXPECT_EQ(seen.text, QStringLiteral("また挑戦しますか？"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_TRUE(seen.modal);
+    EXPECT_TRUE(seen.buttons.contains(QStringLiteral("はい")));
+    EXPECT_TRUE(seen.buttons.contains(QStringLiteral("いいえ")));
+    EXPECT_EQ(seen.defaultButton, QStringLiteral("はい"));
+
+    Seen escaped;
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), 4, QStringLiteral("Tamblo"),
+                           Qt::Key_Escape, escaped),
+              7);
+}
+
+TEST(PromptBox, OkBoxKeepsItsTextExactly)
+{
+    Seen seen;
+    const QString prompt = QStringLiteral("ゲームクリア!\r\n\r\n所要時間 123.4秒");
+    EXPECT_EQ(openAndPress(prompt, 0, QStringLiteral("ハイスコア"), Qt::Key_Return, seen), 1);
+    EXPECT_EQ(seen.text, prompt);
+    EXPECT_EQ(seen.title, QStringLiteral("ハイスコア"));
+    EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});
+    EXPECT_EQ(seen.defaultButton, QStringLiteral("OK"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+}
