@@ -16,13 +16,25 @@ DrawingSurface::DrawingSurface(int width, int height, QColor background)
 
 void DrawingSurface::Cls()
 {
-    if (m_drawn.isEmpty())
-        return;
-    for (int y = m_drawn.top(); y <= m_drawn.bottom(); ++y) {
-        std::uint32_t *row = rowAt(y);
-        std::fill(row + m_drawn.left(), row + m_drawn.right() + 1, m_background);
-    }
+    m_pendingClear |= m_drawn;
     m_drawn = QRect();
+}
+
+void DrawingSurface::finishClear() const
+{
+    if (m_pendingClear.isEmpty())
+        return;
+    for (int y = m_pendingClear.top(); y <= m_pendingClear.bottom(); ++y) {
+        std::uint32_t *row = rowAt(y);
+        std::fill(row + m_pendingClear.left(), row + m_pendingClear.right() + 1, m_background);
+    }
+    m_pendingClear = QRect();
+}
+
+const QImage &DrawingSurface::image() const
+{
+    finishClear();
+    return m_image;
 }
 
 void DrawingSurface::SetPixel(int x, int y, QColor colour)
@@ -31,6 +43,7 @@ void DrawingSurface::SetPixel(int x, int y, QColor colour)
     // quietly ignored.
     if (!m_image.rect().contains(x, y))
         return;
+    finishClear();
     rowAt(y)[x] = colour.rgb();
     m_drawn |= QRect(x, y, 1, 1);
 }
@@ -41,6 +54,10 @@ void DrawingSurface::copyBlock(int left, int top, int width, int height,
     const QRect target = QRect(left, top, width, height) & m_image.rect();
     if (target.isEmpty())
         return;
+    if (target.contains(m_pendingClear))
+        m_pendingClear = QRect(); // every cleared pixel is about to be replaced
+    else
+        finishClear();
     for (int y = target.top(); y <= target.bottom(); ++y) {
         const std::uint32_t *from = pixels + (y - top) * width + (target.left() - left);
         std::memcpy(rowAt(y) + target.left(), from, sizeof(std::uint32_t) * target.width());

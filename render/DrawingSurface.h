@@ -17,7 +17,9 @@ public:
     DrawingSurface &operator=(const DrawingSurface &) = delete;
 
     // Fills the surface with the background colour again. Only the part
-    // drawn on since the last clear needs refilling; the rest still is.
+    // drawn on since the last clear needs refilling, and that is done when
+    // the pixels are next used, unless a copied block covers them all first:
+    // each new disc replaces the old one without filling it in between.
     void Cls();
 
     void SetPixel(int x, int y, QColor colour);
@@ -26,16 +28,18 @@ public:
     void copyBlock(int left, int top, int width, int height, const std::uint32_t *pixels);
 
     // Paint from it, but never keep a copy: the surface writes in place.
-    const QImage &image() const { return m_image; }
+    const QImage &image() const;
     std::uint32_t background() const { return m_background; }
-    QRgb pixel(int x, int y) const { return m_image.pixel(x, y); }
+    QRgb pixel(int x, int y) const { return image().pixel(x, y); }
 
 private:
-    std::uint32_t *rowAt(int y) { return m_pixels + y * m_stride; }
+    std::uint32_t *rowAt(int y) const { return m_pixels + y * m_stride; }
+    void finishClear() const;
 
     QImage m_image;
     std::uint32_t *m_pixels = nullptr;
     int m_stride = 0;
     std::uint32_t m_background;
-    QRect m_drawn; // everything written since the last clear
+    QRect m_drawn;                // written since the last clear
+    mutable QRect m_pendingClear; // cleared, but not yet refilled
 };

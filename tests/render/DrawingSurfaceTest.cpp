@@ -47,3 +47,29 @@ TEST(DrawingSurface, WritesOffTheSurfaceAreClipped)
     surface.Cls();
     EXPECT_EQ(countNotBackground(surface), 0);
 }
+
+TEST(DrawingSurface, AClearedPictureNeverShowsThroughANewOne)
+{
+    DrawingSurface surface(200, 450, Background);
+    const std::vector<std::uint32_t> big(30 * 30, 0xFFFFFF00u);
+    const std::vector<std::uint32_t> small(5 * 5, 0xFF000000u);
+
+    // A smaller drawing after a clear: the rest of the old one is gone.
+    surface.copyBlock(10, 10, 30, 30, big.data());
+    surface.Cls();
+    surface.copyBlock(12, 12, 5, 5, small.data());
+    EXPECT_EQ(countNotBackground(surface), 25);
+
+    // A drawing that covers the old one entirely replaces it.
+    surface.Cls();
+    surface.copyBlock(0, 0, 30, 30, big.data());
+    surface.Cls();
+    surface.copyBlock(0, 0, 30, 30, big.data());
+    EXPECT_EQ(countNotBackground(surface), 900);
+
+    // Two clears in a row, then single pixels.
+    surface.Cls();
+    surface.Cls();
+    surface.SetPixel(100, 100, Qt::yellow);
+    EXPECT_EQ(countNotBackground(surface), 1);
+}
