@@ -200,15 +200,18 @@ void printSummary(const std::map<std::string, double> &ns)
         const auto it = ns.find(name);
         return it == ns.end() ? 0.0 : it->second;
     };
-    std::printf("\n%-34s %12s %12s %10s %s\n", "case", "ours (us)", "against (us)", "ratio", "goal");
+    std::printf("\n%-36s %10s %12s %9s  %s\n", "case", "ours (us)", "against (us)", "ratio", "goal");
     const auto row = [](const std::string &name, double ours, double against, const char *goal) {
-        std::printf("%-34s %12.2f %12.2f %10.2f %s\n", name.c_str(), ours / 1000, against / 1000,
-                    against > 0 ? ours / against : 0.0, goal);
+        std::printf("%-36s %10.2f %12.2f %9.2f  %s\n", name.c_str(), ours / 1000, against / 1000,
+                    ours / against, goal);
+    };
+    const auto speedup = [](const std::string &name, double ours, double against) {
+        std::printf("%-36s %10.2f %12.2f %8.0fx  %s\n", name.c_str(), ours / 1000, against / 1000,
+                    against / ours, ">= 100x faster");
     };
     for (int age : DiscAges) {
         const std::string a = "/age:" + std::to_string(age);
-        row("DrawDisc vs pixel at a time" + a, get("BM_DrawDisc" + a), get("BM_PixelAtATime" + a),
-            "<= 0.01");
+        speedup("DrawDisc vs pixel at a time" + a, get("BM_DrawDisc" + a), get("BM_PixelAtATime" + a));
     }
     for (int age : DiscAges) {
         const std::string a = "/age:" + std::to_string(age);
@@ -216,7 +219,8 @@ void printSummary(const std::map<std::string, double> &ns)
     }
     for (int stage = 0; stage < 6; ++stage) {
         const std::string s = "/stage:" + std::to_string(stage);
-        row("LayoutBoard" + s, get("BM_LayoutBoard" + s), 0, "");
+        std::printf("%-36s %10.2f %12s %9s\n", ("LayoutBoard" + s).c_str(),
+                    get("BM_LayoutBoard" + s) / 1000, "-", "-");
     }
     for (int stage : {0, 5}) {
         const std::string s = "/stage:" + std::to_string(stage);
