@@ -3,13 +3,11 @@
 //   memory_probe bare    the same for a bare window with a menu bar and a label
 //   memory_probe games   resident memory after 1 and after 1,000 games
 // Prints one line "name kib".
+#include "BareWindow.h"
 #include "BenchGame.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMenuBar>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -49,11 +47,7 @@ int main(int argc, char **argv)
         settle();
         std::printf("form_peak %ld\n", statusKib("VmHWM"));
     } else if (std::strcmp(mode, "bare") == 0) {
-        QMainWindow window;
-        window.menuBar()->addAction(QStringLiteral("ハイスコア"));
-        auto *label = new QLabel(QStringLiteral("Tamblo"));
-        label->setFixedSize(200, 450);
-        window.setCentralWidget(label);
+        BareWindow window;
         window.show();
         settle();
         std::printf("bare_peak %ld\n", statusKib("VmHWM"));

@@ -1,13 +1,12 @@
 // Speed of the game's own work against what the toolkit must do anyway.
 // Prints Google Benchmark's table, then a summary of the ratios that matter.
+#include "BareWindow.h"
 #include "BenchGame.h"
 
 #include "app/SurfaceWidget.h"
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QStyleFactory>
@@ -17,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -98,15 +98,22 @@ void BM_CopyFloor(benchmark::State &state)
     }
 }
 
+// A game shown on screen and played up to the benchmark's stage.
+std::unique_ptr<BenchGame> gameAtStage(const benchmark::State &state)
+{
+    auto game = std::make_unique<BenchGame>(3);
+    game->form().show();
+    game->start();
+    game->advanceTo(static_cast<int>(state.range(0)));
+    settle();
+    return game;
+}
+
 void BM_LayoutBoard(benchmark::State &state)
 {
-    BenchGame game(3);
-    game.form().show();
-    game.start();
-    game.advanceTo(static_cast<int>(state.range(0)));
-    settle();
+    const auto game = gameAtStage(state);
     for (auto _ : state)
-        game.form().LayoutBoard();
+        game->form().LayoutBoard();
 }
 
 // Paints the whole window now, every widget of it, as after uncovering it.
@@ -122,27 +129,19 @@ void repaintWindow(Form1 &form)
 // window painted.
 void BM_StageChange(benchmark::State &state)
 {
-    BenchGame game(3);
-    game.form().show();
-    game.start();
-    game.advanceTo(static_cast<int>(state.range(0)));
-    settle();
+    const auto game = gameAtStage(state);
     for (auto _ : state) {
-        game.form().DrawDisc();
-        game.form().LayoutBoard();
-        repaintWindow(game.form());
+        game->form().DrawDisc();
+        game->form().LayoutBoard();
+        repaintWindow(game->form());
     }
 }
 
 void BM_RepaintOnly(benchmark::State &state)
 {
-    BenchGame game(3);
-    game.form().show();
-    game.start();
-    game.advanceTo(static_cast<int>(state.range(0)));
-    settle();
+    const auto game = gameAtStage(state);
     for (auto _ : state)
-        repaintWindow(game.form());
+        repaintWindow(game->form());
 }
 
 void BM_StartupForm1(benchmark::State &state)
@@ -159,11 +158,7 @@ void BM_StartupForm1(benchmark::State &state)
 void BM_StartupBareWindow(benchmark::State &state)
 {
     for (auto _ : state) {
-        QMainWindow window;
-        window.menuBar()->addAction(QStringLiteral("ハイスコア"));
-        auto *label = new QLabel(QStringLiteral("Tamblo"));
-        label->setFixedSize(200, 450);
-        window.setCentralWidget(label);
+        BareWindow window;
         window.show();
         window.repaint();
     }

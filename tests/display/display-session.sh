@@ -27,18 +27,27 @@ export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
+# Screenshots until the check passes: a slow build (the sanitizers) may
+# need a moment to paint. The last failure is reported after 10 s.
+check_screen() { # mode
+    local name="$1-x$scale"
+    for _ in $(seq 40); do
+        capture "$win" "$name"
+        "$check" "$1" "$out/$name.png" "$scale" >"$out/$name.log" 2>&1 && { cat "$out/$name.log"; return 0; }
+        sleep 0.25
+    done
+    cat "$out/$name.log"
+    return 1
+}
+
 wait_for at_least 1 || { echo "the window did not appear"; exit 1; }
 win=$(xdotool search --onlyvisible --name '^Tamblo$' | head -1)
-sleep 0.5
-capture "$win" "title-x$scale"
-"$check" title "$out/title-x$scale.png" "$scale"
+check_screen title
 
 # A real click in the middle of the window starts the game.
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT / 2)) click 1
-sleep 0.5
-capture "$win" "stage0-x$scale"
-"$check" stage0 "$out/stage0-x$scale.png" "$scale"
+check_screen stage0
 
 # The keyboard alone plays on: Tab to a button and Space to answer it;
 # Escape closes each box (No at the retry question), until a game ends and
@@ -56,6 +65,9 @@ for _ in $(seq 20); do
 done
 wait_for closed || { echo "the game did not close after No"; exit 1; }
 trap - EXIT
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 0 ] || { echo "the game ended with status $status"; exit 1; }
 record=$(cat "$out/bin/HighScore.mtt" | od -An -c | tr -s ' ')
 echo "record after closing: $record"
 grep -qE '^-?[0-9]+'$'\r''$' "$out/bin/HighScore.mtt" || { echo "no clean record file after closing"; exit 1; }

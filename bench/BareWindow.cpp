@@ -1,0 +1,12 @@
+#include "BareWindow.h"
+
+#include <QLabel>
+#include <QMenuBar>
+
+BareWindow::BareWindow()
+{
+    menuBar()->addAction(QStringLiteral("ハイスコア"));
+    auto *label = new QLabel(QStringLiteral("Tamblo"));
+    label->setFixedSize(200, 450);
+    setCentralWidget(label);
+}
