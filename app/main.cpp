@@ -9,11 +9,14 @@
 
 namespace {
 // Qt aborts with a long message when it finds no display; say it plainly.
+// A platform chosen by hand that needs no display (offscreen, vnc) is
+// trusted as it is.
 bool hasDisplay()
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland"))
         return true;
-    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
 }
 }
 

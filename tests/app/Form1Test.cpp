@@ -415,33 +415,3 @@ TEST(Form1, EachDrawingReplacesTheLastOne)
         h.rightButton()->click();
     }
 }
-
-TEST(Form1, CaptionsOnScreenFollowTheRules)
-{
-    Harness h(17);
-    Form1 &form = *h.form;
-    h.start();
-    h.retryAnswers = std::deque<int>(50, 6);
-    for (int round = 0; round < 60; ++round) {
-        const auto shown = h.shownButtons();
-        std::set<int> captions;
-        int right = 0;
-        for (QPushButton *b : shown) {
-            bool ok = false;
-            const int value = b->text().toInt(&ok);
-            ASSERT_TRUE(ok);
-            ASSERT_GE(value, 0);
-            ASSERT_LE(value, 29);
-            captions.insert(value);
-            right += value == form.state().answerAge;
-        }
-        ASSERT_EQ(captions.size(), shown.size());
-        ASSERT_EQ(right, 1);
-        if (round % 7 == 6)
-            h.wrongButton()->click();
-        else if (form.state().stage < 5)
-            h.rightButton()->click();
-        else
-            h.wrongButton()->click();
-    }
-}
