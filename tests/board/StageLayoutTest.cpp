@@ -118,35 +118,30 @@ TEST(StageLayout, LastStagesDrawForEveryDistractorButNeverShift)
     EXPECT_EQ(script.taken, 58 + 28);
 }
 
-TEST(StageLayout, NamedCases)
+TEST(StageLayout, NamedCasesReachExactlyTheirRange)
 {
+    // Over many layouts each listed button shows every value of its range
+    // and nothing else: the right button its age, a distractor its base
+    // value shifted by up to half a step, cut to the month.
+    const struct
+    {
+        int stage, age, index, low, high;
+    } cases[] = {
+        {0, 16, 1, 16, 16}, {0, 16, 0, 0, 8},  {0, 3, 0, 3, 3},   {0, 3, 1, 11, 25},
+        {1, 9, 0, 9, 9},    {1, 9, 1, 15, 23}, {1, 9, 2, 25, 29}, {3, 0, 0, 0, 0},
+        {3, 0, 1, 2, 4},    {3, 0, 9, 26, 28},
+    };
     std::mt19937_64 engine(7);
     std::uniform_real_distribution<double> uniform(0.0, 1.0);
     const StageLayout::Random random = [&] { return uniform(engine); };
-    for (int round = 0; round < 500; ++round) {
-        const auto s0a = captions(0, 16, random);
-        EXPECT_EQ(s0a[1], 16);
-        EXPECT_GE(s0a[0], 0);
-        EXPECT_LE(s0a[0], 8);
-
-        const auto s0b = captions(0, 3, random);
-        EXPECT_EQ(s0b[0], 3);
-        EXPECT_GE(s0b[1], 11);
-        EXPECT_LE(s0b[1], 25);
-
-        const auto s1 = captions(1, 9, random);
-        EXPECT_EQ(s1[0], 9);
-        EXPECT_GE(s1[1], 15);
-        EXPECT_LE(s1[1], 23);
-        EXPECT_GE(s1[2], 25);
-        EXPECT_LE(s1[2], 29);
-
-        const auto s3 = captions(3, 0, random);
-        EXPECT_EQ(s3[0], 0);
-        EXPECT_GE(s3[1], 2);
-        EXPECT_LE(s3[1], 4);
-        EXPECT_GE(s3[9], 26);
-        EXPECT_LE(s3[9], 28);
+    for (const auto &c : cases) {
+        std::set<int> seen;
+        for (int round = 0; round < 500; ++round)
+            seen.insert(captions(c.stage, c.age, random)[c.index]);
+        std::set<int> expected;
+        for (int value = c.low; value <= c.high; ++value)
+            expected.insert(value);
+        EXPECT_EQ(seen, expected) << "stage " << c.stage << ", age " << c.age << ", button " << c.index;
     }
 }
 
