@@ -66,8 +66,6 @@ public:
     SurfaceWidget *clientArea() const { return m_canvas; }
     const DrawingSurface &surface() const { return m_surface; }
     const GameState &state() const { return m_state; }
-    const GameFlow &flow() const { return m_flow; }
-    const BestTimeFile &record() const { return m_record; }
 
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
@@ -103,5 +101,4 @@ private:
     QTimer *m_timer1 = nullptr;
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
-    bool m_saved = false;
 };

@@ -28,7 +28,7 @@ void GameFlow::load()
     m_state.board = Board;
     // The first age is drawn here and used by the first stage: starting
     // draws none.
-    m_state.answerAge = static_cast<std::int32_t>(std::floor(m_random() * 30));
+    m_state.answerAge = randomAge();
     m_state.previousAnswerAge = m_state.answerAge;
 }
 
@@ -41,7 +41,7 @@ void GameFlow::clickTitleScreen()
     m_started = true;
     m_host.createAnswerButtons();
     showStage();
-    setTimer(true);
+    m_host.setTimerEnabled(true);
     m_host.showQuestion(Question, m_state.board.top);
 }
 
@@ -64,10 +64,10 @@ void GameFlow::answer(int captionValue)
 void GameFlow::rightAnswer()
 {
     // Time spent reading the box does not count.
-    setTimer(false);
+    m_host.setTimerEnabled(false);
     box(RightPrompt, FlowHost::OkOnly);
     if (m_state.stage < LastStage) {
-        setTimer(true);
+        m_host.setTimerEnabled(true);
         newAnswerAge();
         ++m_state.stage;
         showStage();
@@ -84,7 +84,7 @@ void GameFlow::clear()
         m_state.bestTenths = time;
         box(NewBestPrompt, FlowHost::OkOnly);
     }
-    setTimer(true);
+    m_host.setTimerEnabled(true);
     askRetry();
 }
 
@@ -110,21 +110,20 @@ void GameFlow::askRetry()
 void GameFlow::newAnswerAge()
 {
     do
-        m_state.answerAge = static_cast<std::int32_t>(std::floor(m_random() * 30));
+        m_state.answerAge = randomAge();
     while (m_state.answerAge == m_state.previousAnswerAge);
     m_state.previousAnswerAge = m_state.answerAge;
+}
+
+std::int32_t GameFlow::randomAge()
+{
+    return static_cast<std::int32_t>(std::floor(m_random() * 30));
 }
 
 void GameFlow::showStage()
 {
     m_host.drawDisc();
     m_host.layoutBoard();
-}
-
-void GameFlow::setTimer(bool enabled)
-{
-    m_timerEnabled = enabled;
-    m_host.setTimerEnabled(enabled);
 }
 
 int GameFlow::box(const std::string &prompt, int style)

@@ -32,8 +32,6 @@ public:
     void answer(int captionValue);
 
     bool started() const { return m_started; }
-    bool timerEnabled() const { return m_timerEnabled; }
-    const GameState &state() const { return m_state; }
 
 private:
     void rightAnswer();
@@ -42,12 +40,11 @@ private:
     void askRetry();
     void newAnswerAge();
     void showStage();
-    void setTimer(bool enabled);
+    std::int32_t randomAge();
     int box(const std::string &prompt, int style);
 
     GameState &m_state;
     FlowHost &m_host;
     Random m_random;
     bool m_started = false;
-    bool m_timerEnabled = false;
 };

@@ -59,8 +59,9 @@ const PhaseDisc::Picture &PhaseDisc::cached(int age, std::uint32_t background)
         Picture picture;
     };
     static const auto slots = std::make_unique<Slot[]>(AgeCount + 1);
-    Slot &slot = (age >= 0 && age < AgeCount) ? slots[age] : slots[AgeCount];
-    if (!slot.ready || slot.background != background || &slot == &slots[AgeCount]) {
+    const bool inMonth = age >= 0 && age < AgeCount;
+    Slot &slot = slots[inMonth ? age : AgeCount];
+    if (!inMonth || !slot.ready || slot.background != background) {
         render(age, background, slot.picture);
         slot.background = background;
         slot.ready = true;
