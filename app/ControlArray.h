@@ -15,11 +15,11 @@ class ControlArray : public QObject
 public:
     ControlArray(AnswerButton *element0, QObject *parent = nullptr);
 
-    // Creates element `index` with element 0's appearance and design
-    // values. Each index is created once.
+    // Creates element `index`, the next one, with element 0's appearance
+    // and design values.
     AnswerButton *load(int index);
     AnswerButton *item(int index) const { return m_elements.value(index); }
-    int count() const;
+    int count() const { return static_cast<int>(m_elements.size()); }
 
 signals:
     void clicked(int index);

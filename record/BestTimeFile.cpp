@@ -13,16 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-QString BestTimeFile::chooseFolder(const QString &programFolder, const QString &userFolder,
-                                   bool programFolderWritable)
-{
-    return programFolderWritable ? programFolder : userFolder;
-}
-
 BestTimeFile BestTimeFile::inWritableFolder(const QString &programFolder, const QString &userFolder)
 {
-    const QString folder = chooseFolder(programFolder, userFolder,
-                                        QFileInfo(programFolder).isWritable());
+    const QString folder = QFileInfo(programFolder).isWritable() ? programFolder : userFolder;
     return BestTimeFile(QDir(folder).filePath(QString::fromLatin1(FileName)));
 }
 

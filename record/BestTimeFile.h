@@ -17,13 +17,9 @@ public:
 
     explicit BestTimeFile(QString path) : m_path(std::move(path)) {}
 
-    // Beside the program, where portable copies keep their record, when that
-    // folder can be written; otherwise (an installed copy under /usr) the
-    // player's own data folder, so that no best time is forgotten.
-    static QString chooseFolder(const QString &programFolder, const QString &userFolder,
-                                bool programFolderWritable);
-    // The file in one of the two folders, by whether the first can be
-    // written by this user.
+    // Beside the program, where portable copies keep their record, when this
+    // user can write that folder; otherwise (an installed copy under /usr)
+    // the player's own data folder, so that no best time is forgotten.
     static BestTimeFile inWritableFolder(const QString &programFolder, const QString &userFolder);
     // The file this run of the program uses, decided once at load.
     static BestTimeFile forThisProgram();

@@ -172,14 +172,6 @@ TEST_F(BestTimeFileTest, ASaveThatCannotCompleteKeepsTheOldRecord)
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file left behind";
 }
 
-TEST(BestTimeFileFolder, ProgramFolderWhenWritableElseUserFolder)
-{
-    EXPECT_EQ(BestTimeFile::chooseFolder("/opt/tamblo", "/home/a/.local/share/tamblo", true),
-              QStringLiteral("/opt/tamblo"));
-    EXPECT_EQ(BestTimeFile::chooseFolder("/usr/games", "/home/a/.local/share/tamblo", false),
-              QStringLiteral("/home/a/.local/share/tamblo"));
-}
-
 TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
 {
     QTemporaryDir program;
