@@ -16,6 +16,8 @@ public:
     // A modal box with no icon whose first button is the default.
     virtual int messageBox(const std::string &prompt, int style, const std::string &title) = 0;
     virtual void loadBestTime() = 0;
+    // Writes the best time to the record file at once, as a new best is set.
+    virtual void saveBestTime() = 0;
     virtual void drawDisc() = 0;
     virtual void layoutBoard() = 0;
     virtual void setTimerEnabled(bool enabled) = 0;

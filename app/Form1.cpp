@@ -9,13 +9,18 @@
 #include "../record/TimeText.h"
 #include "../render/PhaseDisc.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
+#include <QDir>
 #include <QIcon>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+
+#include <cstdio>
 
 const QColor Form1::Background(0, 0, 64);
 
@@ -201,8 +206,24 @@ void Form1::closeEvent(QCloseEvent *event)
     // save that fails leaves the old file as it was; the program ends all
     // the same.
     m_timer1->stop();
-    m_record.save(m_state.bestTenths);
+    saveBestTime();
     event->accept();
+}
+
+void Form1::saveBestTime()
+{
+    QString reason;
+    if (!m_record.save(m_state.bestTenths, &reason))
+        std::fprintf(stderr, "tamblo: the best time could not be saved to %s: %s\n",
+                     qPrintable(QDir::toNativeSeparators(m_record.path())), qPrintable(reason));
+}
+
+void Form1::endSession()
+{
+    m_ending = true;
+    if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        box->reject();
+    close();
 }
 
 void Form1::answerClicked(int index)
@@ -220,6 +241,9 @@ void Form1::showHighScore()
 
 int Form1::messageBox(const std::string &prompt, int style, const std::string &title)
 {
+    // On the way out every question is answered No without being asked.
+    if (m_ending)
+        return style == YesNo ? No : Ok;
     return m_seams.messageBox(QString::fromStdString(prompt), style, QString::fromStdString(title));
 }
 
@@ -246,5 +270,7 @@ void Form1::showQuestion(const std::string &question, int promptBottom)
 
 void Form1::unload()
 {
-    close();
+    // Once the session ends the window is already closed and saved.
+    if (!m_ending)
+        close();
 }

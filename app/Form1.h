@@ -70,6 +70,13 @@ public:
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
     void Timer1Tick();
+    // Writes the best time now; a failure is told on standard error and the
+    // game goes on.
+    void saveBestTime() override;
+    // Closes the window as its close button does, on request from outside
+    // the game (a termination signal): a box that is open goes away and no
+    // other box is shown on the way out.
+    void endSession();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -101,4 +108,5 @@ private:
     QTimer *m_timer1 = nullptr;
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
+    bool m_ending = false;
 };

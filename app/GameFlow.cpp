@@ -82,6 +82,9 @@ void GameFlow::clear()
     box(ClearPrompt + TimeText::format(time), FlowHost::OkOnly);
     if (time < m_state.bestTenths) {
         m_state.bestTenths = time;
+        // Stored before anything else can happen: a crash or a kill in the
+        // next game must not take the new best with it.
+        m_host.saveBestTime();
         box(NewBestPrompt, FlowHost::OkOnly);
     }
     m_host.setTimerEnabled(true);

@@ -1,7 +1,9 @@
 #include "Form1.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QSessionManager>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -35,6 +37,11 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(Form1::icon());
 
     Form1 window;
+    // A logout, a shutdown or a closing terminal ends the game as its close
+    // button would, saving on the way; the program then exits normally.
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::saveBestTime);
     window.show();
     return app.exec();
 }

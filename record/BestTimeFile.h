@@ -14,12 +14,18 @@ public:
     static constexpr std::int32_t Missing = 999;
     // Only this much of the file is ever read: the number stands at its start.
     static constexpr int PrefixSize = 4096;
+    // How long a save waits for another copy of the game to finish its own.
+    static constexpr int LockWaitMs = 5000;
 
-    explicit BestTimeFile(QString path) : m_path(std::move(path)) {}
+    // `carryOver`, when given, is read in place of `path` as long as `path`
+    // does not exist yet; it is never written.
+    explicit BestTimeFile(QString path, QString carryOver = {})
+        : m_path(std::move(path)), m_carryOver(std::move(carryOver)) {}
 
     // Beside the program, where portable copies keep their record, when this
-    // user can write that folder; otherwise (an installed copy under /usr)
-    // the player's own data folder, so that no best time is forgotten.
+    // user can write that folder. Otherwise (an installed copy under /usr)
+    // the player's own data folder, which starts from the record beside the
+    // program, if one lies there, until it has one of its own.
     static BestTimeFile inWritableFolder(const QString &programFolder, const QString &userFolder);
     // The file this run of the program uses, decided once at load.
     static BestTimeFile forThisProgram();
@@ -27,18 +33,23 @@ public:
     const QString &path() const { return m_path; }
 
     // The stored value, or nothing when the file is missing, is not a plain
-    // file (a pipe, a device, a folder), cannot be read or holds no number.
-    // Never blocks and never reads more than PrefixSize bytes.
+    // file (a pipe, a device, a folder), is a link that the player would
+    // not have made, cannot be read or holds no number. Never blocks and
+    // never reads more than PrefixSize bytes.
     std::optional<std::int32_t> read() const;
-    std::int32_t load() const { return read().value_or(Missing); }
+    // The value the game starts with: read(), the carried-over record while
+    // the file does not exist, or Missing.
+    std::int32_t load() const;
 
-    // Replaces the file with the value's line. The old file stays as it was
-    // until the new one is complete, so neither a kill nor a full disk can
-    // lose the record. Returns false when nothing could be written.
-    bool save(std::int32_t tenths) const;
+    // Stores the smaller of `tenths` and the value the file holds now, so
+    // that a copy of the game closing late never undoes a better time that
+    // another copy saved. Another copy's save waits on a lock beside the
+    // record. The old file stays as it was until the new one is complete,
+    // so neither a kill nor a full disk can lose the record. Returns false,
+    // with the reason in `reason` when given, when nothing could be written.
+    bool save(std::int32_t tenths, QString *reason = nullptr) const;
 
 private:
-    bool clearNonFile() const;
-
     QString m_path;
+    QString m_carryOver;
 };

@@ -354,24 +354,67 @@ TEST(Form1, CloseButtonSavesTheRecordUnchanged)
     EXPECT_EQ(h.record(), QByteArray("123\r\n"));
 }
 
-TEST(Form1, TwoCopiesClosingLeaveTheLastOnesValue)
+TEST(Form1, ACopyClosingLaterKeepsTheOthersBetterTime)
 {
     Harness a(1, "800\r\n");
-    {
-        QFile file(a.recordPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("700\r\n");
-    }
     Form1::Seams seams;
     seams.recordPath = a.recordPath();
     seams.messageBox = [](const QString &, int, const QString &) { return 1; };
     Form1 b(seams);
-    EXPECT_EQ(a.form->state().bestTenths, 800);
-    EXPECT_EQ(b.state().bestTenths, 700);
+    EXPECT_EQ(b.state().bestTenths, 800);
+    {
+        QFile file(a.recordPath()); // a third copy saved a better time meanwhile
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("700\r\n");
+    }
     a.form->close();
-    EXPECT_EQ(a.record(), QByteArray("800\r\n"));
+    EXPECT_EQ(a.record(), QByteArray("700\r\n"));
     b.close();
     EXPECT_EQ(a.record(), QByteArray("700\r\n"));
+}
+
+TEST(Form1, ANewBestIsOnDiskBeforeItsBoxIsShown)
+{
+    Harness h(3, "5000\r\n");
+    h.form->show();
+    h.start();
+    QByteArray recordAtNewBestBox;
+    h.duringBox = [&] {
+        if (h.boxes.back().prompt == QStringLiteral("ハイスコア更新!"))
+            recordAtNewBestBox = h.record();
+    };
+    h.retryAnswers = {6};
+    for (int stage = 0; stage < 6; ++stage) {
+        h.tick();
+        h.rightButton()->click();
+    }
+    EXPECT_EQ(recordAtNewBestBox, QByteArray("6\r\n"));
+    EXPECT_TRUE(h.form->isVisible());
+}
+
+TEST(Form1, EndingTheSessionInsideABoxClosesAndSavesWithoutMoreBoxes)
+{
+    for (const bool atClear : {false, true}) {
+        SCOPED_TRACE(atClear ? "in the last right-answer box" : "in the second one");
+        Harness h(4, "5000\r\n");
+        h.form->show();
+        h.start();
+        const int stages = atClear ? 6 : 2;
+        h.duringBox = [&] {
+            if (h.boxes.size() == static_cast<std::size_t>(stages))
+                h.form->endSession();
+        };
+        for (int stage = 0; stage < stages && h.form->isVisible(); ++stage) {
+            for (int i = 0; i < 7; ++i)
+                h.tick();
+            h.rightButton()->click();
+        }
+        EXPECT_EQ(h.boxes.size(), static_cast<std::size_t>(stages)) << "no box after the end";
+        EXPECT_FALSE(h.form->isVisible());
+        // The game still clears in 4.2 s, a new best that is saved though
+        // none of its boxes shows; otherwise the old record stays.
+        EXPECT_EQ(h.record(), atClear ? QByteArray("42\r\n") : QByteArray("5000\r\n"));
+    }
 }
 
 TEST(Form1, DiscOnScreenIsTheSurface)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,6 +26,8 @@ public:
     GameState state;
     std::vector<std::string> boxes;
     std::vector<std::string> calls;
+    // Each immediate save: the best time then, and how many boxes came before.
+    std::vector<std::pair<std::int32_t, std::size_t>> saves;
     std::deque<int> retryAnswers;
     std::int32_t storedBest = 999;
     bool timer = false;
@@ -49,6 +52,7 @@ public:
         return answer;
     }
     void loadBestTime() override { state.bestTenths = storedBest; calls.push_back("load"); }
+    void saveBestTime() override { saves.emplace_back(state.bestTenths, boxes.size()); }
     void drawDisc() override { calls.push_back("draw " + std::to_string(state.answerAge)); }
     void layoutBoard() override { calls.push_back("layout " + std::to_string(state.stage)); }
     void setTimerEnabled(bool enabled) override { timer = enabled; }
@@ -195,6 +199,7 @@ TEST_F(GameFlowTest, ClearTimesAndNewBests)
     };
     for (const auto &c : cases) {
         host.boxes.clear();
+        host.saves.clear();
         host.state.bestTenths = c.best;
         host.retryAnswers = {FlowHost::Yes};
         if (!flow.started())
@@ -210,6 +215,11 @@ TEST_F(GameFlowTest, ClearTimesAndNewBests)
         expected.push_back(Retry);
         EXPECT_EQ(host.boxes, expected) << c.ticks;
         EXPECT_EQ(host.state.bestTenths, c.newBest ? c.ticks : c.best) << c.ticks;
+        // A new best is saved at once, before its box; any other clear saves nothing.
+        using Save = std::pair<std::int32_t, std::size_t>;
+        const std::vector<Save> expectedSaves =
+            c.newBest ? std::vector<Save>{{c.ticks, 7}} : std::vector<Save>{};
+        EXPECT_EQ(host.saves, expectedSaves) << c.ticks;
         EXPECT_EQ(host.state.elapsedTenths, 0);
     }
 }
