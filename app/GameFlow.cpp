@@ -12,7 +12,6 @@ const char *const NewBestPrompt = "ハイスコア更新!";
 const char *const GameOverPrompt = "残念!　間違いです\r\n\r\nゲームオーバー";
 const char *const RetryPrompt = "また挑戦しますか？";
 const char *const Question = "この月の月齢は？";
-constexpr BoardRect Board{10, 260, 190, 440};
 }
 
 GameFlow::GameFlow(GameState &state, FlowHost &host, Random random)

@@ -15,6 +15,8 @@ class GameFlow
 {
 public:
     static constexpr int LastStage = 5;
+    // Where the answer buttons go, in client pixels.
+    static constexpr BoardRect Board{10, 260, 190, 440};
     static constexpr const char *Title = "Tamblo";
 
     // Uniform numbers in [0, 1).

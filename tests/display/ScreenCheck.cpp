@@ -2,11 +2,16 @@
 // what the game must show:
 //   screen_check title  <png> <scale>   the title screen
 //   screen_check stage0 <png> <scale>   the first stage after the start
+//   screen_check answer <png> <scale> <stage>
+//                                       prints where the right answer of
+//                                       the stage shown lies, in game pixels
 // The scale is QT_SCALE_FACTOR of the screenshot; every pixel of the game
 // must then be a clean scale x scale block. Exits non-zero with a reason.
 #include "app/ClickLabel.h"
 #include "app/Form1.h"
+#include "app/GameFlow.h"
 #include "app/SurfaceWidget.h"
+#include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
@@ -161,12 +166,30 @@ void checkStage0(const QImage &client)
     if (same < 0.995)
         fail("the disc or the question differs from the game's own rendering");
 }
+// The centre of the button that carries the age on the disc: the layout
+// puts the right answer at a known index.
+void printAnswer(const QImage &client, int stage)
+{
+    const std::optional<int> age = discAge(client);
+    const std::optional<StageLayout> layout = StageLayout::forStage(stage);
+    if (!age || !layout)
+        fail("no disc to answer, or no such stage");
+    const BoardRect &board = GameFlow::Board;
+    const int index = layout->answerIndex(*age);
+    const float width = layout->buttonWidth(board);
+    const float height = layout->buttonHeight(board);
+    const QPoint centre(qRound(layout->buttonLeft(board, index, width) + width / 2),
+                        qRound(layout->buttonTop(board, index, height) + height / 2));
+    if (client.pixel(centre + QPoint(0, height / 3)) != Orange)
+        fail("no answer button where the right answer belongs");
+    std::printf("%d %d\n", centre.x(), centre.y());
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 4)
-        fail("usage: screen_check title|stage0 <png> <scale>");
+    if (argc != 4 && !(argc == 5 && std::strcmp(argv[1], "answer") == 0))
+        fail("usage: screen_check title|stage0 <png> <scale> | answer <png> <scale> <stage>");
     const int scale = std::atoi(argv[3]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
@@ -177,6 +200,10 @@ int main(int argc, char **argv)
     if (window.isNull())
         fail("cannot read the screenshot");
     const QImage client = clientArea(window, scale);
+    if (std::strcmp(argv[1], "answer") == 0) {
+        printAnswer(client, std::atoi(argv[4]));
+        return 0;
+    }
     if (std::strcmp(argv[1], "title") == 0) {
         checkTitle(client);
     } else {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs inside an X server (see display-test.sh): starts the real game,
-# drives it with real input events and checks screenshots of it.
+# drives it with real input events and checks screenshots of it, then ends
+# copies of it by signals and checks what they leave in the record file.
 # Usage: display-session.sh <tamblo> <screen_check> <output folder> <scale>
 set -euo pipefail
 game=$1 check=$2 out=$3 scale=$4
@@ -10,22 +11,48 @@ capture() { # window, name
     convert "$out/$2.xwd" "$out/$2.png"
     rm -f "$out/$2.xwd"
 }
-windows() { xdotool search --onlyvisible --name '^Tamblo$' 2>/dev/null | wc -l; }
-at_least() { [ "$(windows)" -ge "$1" ]; }
-closed() { ! kill -0 "$pid" 2>/dev/null; }
+windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
+count_of() { windows_of "$1" | wc -l; }
+at_least() { [ "$(count_of "$pid")" -ge "$1" ]; }
+closed() { ! kill -0 "$1" 2>/dev/null; }
 wait_for() { # condition command..., up to 10 s
     for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
     return 1
 }
+die() { echo "$*"; exit 1; }
 
 # A copy of its own, so the record file lands in the output folder.
 mkdir -p "$out/bin"
 cp "$game" "$out/bin/tamblo"
-rm -f "$out/bin/HighScore.mtt"
+record=$out/bin/HighScore.mtt
+rm -f "$record"
 export QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale
-"$out/bin/tamblo" &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$XDG_RUNTIME_DIR"' EXIT
+
+launch() { # starts a copy; sets pid and win
+    "$out/bin/tamblo" &
+    pid=$!
+    pids+=("$pid")
+    wait_for at_least 1 || die "the window did not appear"
+    win=$(windows_of "$pid" | head -1)
+}
+# The copy's exit status once it has gone; it must be 0.
+ended_cleanly() { # pid, what
+    wait_for closed "$1" || die "$2: the game did not end"
+    local status=0
+    wait "$1" || status=$?
+    [ "$status" -eq 0 ] || die "$2: the game ended with status $status"
+}
+record_is() { # expected line without CR LF
+    [ "$(tr -d '\r' <"$record")" = "$1" ] && [ "$(wc -c <"$record")" -eq $((${#1} + 2)) ]
+}
+click_client() { # x y in game pixels of the client area (under the menu bar)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool mousemove --window "$win" $(($1 * scale)) $((HEIGHT - 450 * scale + $2 * scale)) click 1
+}
 
 # Screenshots until the check passes: a slow build (the sanitizers) may
 # need a moment to paint. The last failure is reported after 10 s.
@@ -40,35 +67,92 @@ check_screen() { # mode
     return 1
 }
 
-wait_for at_least 1 || { echo "the window did not appear"; exit 1; }
-win=$(xdotool search --onlyvisible --name '^Tamblo$' | head -1)
+# --- Look and keyboard: the title, stage 0, then Tab and Space play on and
+# Escape closes each box (No at the retry question) until the game ends.
+launch
 check_screen title
-
-# A real click in the middle of the window starts the game.
-eval "$(xdotool getwindowgeometry --shell "$win")"
-xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT / 2)) click 1
+click_client 100 200
 check_screen stage0
-
-# The keyboard alone plays on: Tab to a button and Space to answer it;
-# Escape closes each box (No at the retry question), until a game ends and
-# the window with it.
 xdotool windowfocus --sync "$win" || true
 for _ in $(seq 20); do
-    kill -0 $pid 2>/dev/null || break
+    kill -0 "$pid" 2>/dev/null || break
     xdotool key Tab space
-    wait_for at_least 2 || { echo "no box after answering with the keyboard"; exit 1; }
-    while [ "$(windows)" -ge 2 ]; do
+    wait_for at_least 2 || die "no box after answering with the keyboard"
+    while [ "$(count_of "$pid")" -ge 2 ]; do
         xdotool key Escape
         sleep 0.3
     done
     sleep 0.2
 done
-wait_for closed || { echo "the game did not close after No"; exit 1; }
-trap - EXIT
-status=0
-wait "$pid" || status=$?
-[ "$status" -eq 0 ] || { echo "the game ended with status $status"; exit 1; }
-record=$(cat "$out/bin/HighScore.mtt" | od -An -c | tr -s ' ')
-echo "record after closing: $record"
-grep -qE '^-?[0-9]+'$'\r''$' "$out/bin/HighScore.mtt" || { echo "no clean record file after closing"; exit 1; }
+ended_cleanly "$pid" "closing by No"
+echo "record after closing: $(od -An -c "$record" | tr -s ' ')"
+grep -qE '^-?[0-9]+'$'\r''$' "$record" || die "no clean record file after closing"
 echo "display session at scale $scale: ok"
+[ "$scale" = 1 ] || exit 0
+
+# --- Records and signals (once, at the normal scale).
+# Each termination signal, during play and inside a box, closes the window,
+# saves and ends with status 0.
+for signal in TERM INT HUP; do
+    rm -f "$record"
+    launch
+    click_client 100 200
+    check_screen stage0 >/dev/null || die "stage 0 did not show"
+    kill -"$signal" "$pid"
+    ended_cleanly "$pid" "SIG$signal during play"
+    record_is 999 || die "SIG$signal during play: no record written"
+
+    rm -f "$record"
+    launch
+    click_client 100 200
+    check_screen stage0 >/dev/null || die "stage 0 did not show"
+    read -r x y < <("$check" answer "$out/stage0-x$scale.png" "$scale" 0)
+    click_client "$x" "$y"
+    wait_for at_least 2 || die "no box after the right answer"
+    kill -"$signal" "$pid"
+    ended_cleanly "$pid" "SIG$signal inside a box"
+    record_is 999 || die "SIG$signal inside a box: no record written"
+    echo "SIG$signal during play and inside a box: closed, saved, status 0"
+done
+
+# A perfect game sets a new best, which is on disk at once: a kill -9 in the
+# next game keeps it, and a second copy, started before with the old record
+# and closed later, does not write its worse time over it.
+echo "1234" | sed 's/$/\r/' >"$record"
+launch
+other=$pid
+xdotool windowmove "$win" 0 0 # out of the way of the copy that plays
+launch
+click_client 100 200
+for stage in 0 1 2 3 4 5; do
+    for _ in $(seq 40); do
+        capture "$win" "perfect"
+        answer=$("$check" answer "$out/perfect.png" "$scale" "$stage" 2>/dev/null) && break
+        sleep 0.25
+    done
+    [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
+    read -r x y <<<"$answer"
+    click_client "$x" "$y"
+    answer=
+    # Right answer, and after the last: the clear, the new best, the retry
+    # question, where Return is Yes.
+    boxes=1
+    [ "$stage" = 5 ] && boxes=4
+    for _ in $(seq "$boxes"); do
+        wait_for at_least 2 || die "stage $stage: a box did not appear"
+        box=$(windows_of "$pid" | grep -vx "$win" | head -1)
+        xdotool windowfocus --sync "$box" 2>/dev/null || true
+        xdotool key Return
+        wait_for eval "! windows_of $pid | grep -qx $box" || die "stage $stage: a box did not close"
+    done
+done
+check_screen stage0 >/dev/null || die "the next game did not start"
+best=$(tr -d '\r' <"$record")
+[ "$best" -lt 1234 ] || die "the new best is not on disk: $best"
+kill -9 "$pid"
+wait "$pid" 2>/dev/null || true
+record_is "$best" || die "kill -9 in the next game lost the new best"
+kill -TERM "$other"
+ended_cleanly "$other" "the second copy"
+record_is "$best" || die "the second copy wrote over the better time"
+echo "new best $best survived kill -9 and a second copy closing later"
