@@ -1,4 +1,5 @@
-// Checks a screenshot of the real game window, taken under Xvfb, against
+// Checks a screenshot of the real game window (or of a whole screen that
+// shows it), taken under Xvfb or Weston, against
 // what the game must show:
 //   screen_check title  <png> <scale>   the title screen
 //   screen_check stage0 <png> <scale>   the first stage after the start
@@ -33,28 +34,59 @@ const QRgb Orange = qRgb(255, 128, 0);
     std::exit(1);
 }
 
-// The client area of the captured window: the bottom 450 rows (scaled),
-// under the menu bar, read back in game pixels.
-QImage clientArea(const QImage &window, int scale)
+// Where the client area lies in a screenshot of the window or of a whole
+// screen: its left column is the window's background colour from top to
+// bottom, and so are some of its rows from edge to edge. Elsewhere on the
+// screen that colour only shows in small pieces (the window icon).
+QPoint findClientArea(const QImage &shot, int scale)
 {
-    if (window.width() != 200 * scale || window.height() <= 450 * scale)
-        fail("the window is not 200 x 450 game pixels plus a menu bar");
-    const int top = window.height() - 450 * scale;
+    const auto navy = [&shot](int x, int y) {
+        return x >= 0 && y >= 0 && x < shot.width() && y < shot.height()
+               && (shot.pixel(x, y) | 0xFF000000u) == Navy;
+    };
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            if (!navy(x, y) || navy(x - 1, y))
+                continue;
+            int right = x;
+            while (navy(right, y))
+                ++right;
+            if (right - x != 200 * scale)
+                continue;
+            int top = y;
+            while (navy(x, top - 1))
+                --top;
+            int bottom = y;
+            while (navy(x, bottom))
+                ++bottom;
+            if (bottom - top != 450 * scale)
+                fail("the client area is not 450 game pixels high");
+            if (top < 1)
+                fail("no menu bar above the client area");
+            return {x, top};
+        }
+    }
+    fail("no client area 200 game pixels wide in the screenshot");
+}
+
+// The client area read back in game pixels.
+QImage clientArea(const QImage &shot, QPoint origin, int scale)
+{
     QImage client(200, 450, QImage::Format_RGB32);
     for (int y = 0; y < 450; ++y)
         for (int x = 0; x < 200; ++x)
-            client.setPixel(x, y, window.pixel(x * scale, top + y * scale) | 0xFF000000u);
+            client.setPixel(x, y, shot.pixel(origin.x() + x * scale, origin.y() + y * scale) | 0xFF000000u);
     return client;
 }
 
 // On a scaled screen each pixel of the disc must be one flat block.
-void checkDiscBlocks(const QImage &window, const QImage &client, int scale)
+void checkDiscBlocks(const QImage &shot, QPoint origin, const QImage &client, int scale)
 {
-    const int top = window.height() - 450 * scale;
     for (int y = PhaseDisc::Top; y < PhaseDisc::Top + PhaseDisc::Side; ++y)
         for (int x = PhaseDisc::Left; x < PhaseDisc::Left + PhaseDisc::Side; ++x)
             for (int d = 0; d < scale * scale; ++d)
-                if ((window.pixel(x * scale + d % scale, top + y * scale + d / scale) | 0xFF000000u)
+                if ((shot.pixel(origin.x() + x * scale + d % scale, origin.y() + y * scale + d / scale)
+                     | 0xFF000000u)
                     != client.pixel(x, y))
                     fail("a disc pixel is blurred instead of a clean block");
 }
@@ -196,10 +228,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
-    const QImage window(QString::fromLocal8Bit(argv[2]));
-    if (window.isNull())
+    const QImage shot(QString::fromLocal8Bit(argv[2]));
+    if (shot.isNull())
         fail("cannot read the screenshot");
-    const QImage client = clientArea(window, scale);
+    const QPoint origin = findClientArea(shot, scale);
+    const QImage client = clientArea(shot, origin, scale);
     if (std::strcmp(argv[1], "answer") == 0) {
         printAnswer(client, std::atoi(argv[4]));
         return 0;
@@ -207,7 +240,7 @@ int main(int argc, char **argv)
     if (std::strcmp(argv[1], "title") == 0) {
         checkTitle(client);
     } else {
-        checkDiscBlocks(window, client, scale);
+        checkDiscBlocks(shot, origin, client, scale);
         checkStage0(client);
     }
     std::printf("screen_check %s at scale %d: ok\n", argv[1], scale);

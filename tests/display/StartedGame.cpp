@@ -1,0 +1,34 @@
+// The game's window on a real display, with a game started in it as a
+// click on the title would start one: for displays where the test cannot
+// send input (a headless Wayland compositor has no way to inject it).
+// Usage: started_game <record file>. Ends, saving, on SIGTERM.
+#include "app/ClickLabel.h"
+#include "app/Form1.h"
+#include "app/TerminationSignals.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fputs("usage: started_game <record file>\n", stderr);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    Form1::Seams seams;
+    seams.recordPath = QString::fromLocal8Bit(argv[1]);
+    Form1 window(seams);
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
+    window.show();
+    QTimer::singleShot(500, &window, [&window] {
+        QTest::mouseClick(window.Label1(), Qt::LeftButton, {}, window.Label1()->rect().center());
+    });
+    return app.exec();
+}
