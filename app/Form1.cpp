@@ -21,6 +21,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <utility>
 
 const QColor Form1::Background(0, 0, 64);
 

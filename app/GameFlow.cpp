@@ -3,7 +3,10 @@
 #include "../record/TimeText.h"
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <utility>
 
 namespace {
 const char *const RightPrompt = "正解!";

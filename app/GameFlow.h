@@ -2,6 +2,7 @@
 
 #include "GameState.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 

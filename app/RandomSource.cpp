@@ -1,6 +1,7 @@
 #include "RandomSource.h"
 
 #include <chrono>
+#include <cstdint>
 
 RandomSource::RandomSource()
     : m_engine(static_cast<std::uint64_t>(

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include <memory>
+
 BenchGame::BenchGame(int firstAge)
     : m_firstAge(firstAge)
 {

@@ -1,6 +1,7 @@
 #include "StageLayout.h"
 
 #include <cmath>
+#include <optional>
 
 StageLayout::StageLayout(int stage, int count, int widthDivisor, int heightDivisor, int columns)
     : m_stage(stage)

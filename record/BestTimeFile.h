@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 // The one-line file that keeps the best clear time from run to run.
 class BestTimeFile

@@ -1,7 +1,13 @@
 #include "BestTimeFormat.h"
 
 #include <charconv>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
 
 namespace {
 bool isBlank(char c) { return c == ' ' || c == '\t'; }

@@ -1,6 +1,8 @@
 #include "TimeText.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <string>
 
 std::string TimeText::format(std::int32_t tenths)
 {

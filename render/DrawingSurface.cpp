@@ -1,6 +1,7 @@
 #include "DrawingSurface.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 DrawingSurface::DrawingSurface(int width, int height, QColor background)

@@ -1,6 +1,7 @@
 #include "PhaseDisc.h"
 
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 namespace {

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QStyleFactory>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {

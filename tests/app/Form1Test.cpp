@@ -18,10 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <set>
+#include <vector>
 
 namespace {
 struct Box

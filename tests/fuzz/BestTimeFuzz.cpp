@@ -5,8 +5,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {

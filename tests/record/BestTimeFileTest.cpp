@@ -8,15 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <grp.h>
-#include <utility>
-#include <vector>
+#include <cstdint>
 #include <fcntl.h>
+#include <grp.h>
 #include <limits>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
 class BestTimeFileTest : public ::testing::Test

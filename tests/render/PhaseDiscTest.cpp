@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 namespace {
 constexpr std::uint32_t Background = 0xFF000040u;
 
