@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 #include "Form1.h"
 #include "AnswerButton.h"
 #include "ClickLabel.h"

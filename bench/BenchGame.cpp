@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 #include "BenchGame.h"
 
 #include "app/AnswerButton.h"

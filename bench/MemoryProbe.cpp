@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Resident memory of the game, each case in a process of its own:
 //   memory_probe form    peak after creating, showing and painting Form1
 //   memory_probe bare    the same for a bare window with a menu bar and a label

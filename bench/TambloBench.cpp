@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Speed of the game's own work against what the toolkit must do anyway.
 // Prints Google Benchmark's table, then a summary of the ratios that matter.
 #include "BareWindow.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Makes the README's pictures from the game's own code:
 //   make_pictures <folder>
 // writes stage.png (the window at stage 3, drawn offscreen) and phases.png

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 #include "app/FlowHost.h"
 #include "app/GameFlow.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Checks a screenshot of the real game window (or of a whole screen that
 // shows it), taken under Xvfb or Weston, against
 // what the game must show:

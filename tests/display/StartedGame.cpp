@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // The game's window on a real display, with a game started in it as a
 // click on the title would start one: for displays where the test cannot
 // send input (a headless Wayland compositor has no way to inject it).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tamblo developers
+# SPDX-License-Identifier: MIT
 # Runs inside an X server (see display-test.sh): starts the real game,
 # drives it with real input events and checks screenshots of it, then ends
 # copies of it by signals and checks what they leave in the record file.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 Tamblo developers
+# SPDX-License-Identifier: MIT
 # The real-display test on Wayland: a headless Weston of its own, the game
 # as a native Wayland client, screenshots of the whole output checked
 # against the game's own offscreen rendering: the title screen of the real

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Feeds arbitrary bytes to the best-time reader, as text and as a real file.
 #include "record/BestTimeFile.h"
 #include "record/BestTimeFormat.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 #include "record/BestTimeFile.h"
 
 #include <QDir>
@@ -244,9 +247,17 @@ constexpr uid_t Nobody = 65534;
 
 // Runs record_tool as the ordinary user `nobody` in a process of its own
 // (root skips every permission check, so it cannot play another user).
+// The tool runs from a copy that user can reach wherever the build lies.
 // Returns the tool's exit status and its output.
 std::pair<int, QByteArray> asNobody(const std::vector<QByteArray> &arguments)
 {
+    static QTemporaryDir toolDir;
+    static const QByteArray tool = [] {
+        const QString copy = toolDir.filePath(QStringLiteral("record_tool"));
+        ::chmod(QFile::encodeName(toolDir.path()).constData(), 0755);
+        QFile::copy(QStringLiteral(RECORD_TOOL), copy);
+        return QFile::encodeName(copy);
+    }();
     int out[2];
     if (::pipe(out) != 0)
         return {-1, {}};
@@ -255,11 +266,11 @@ std::pair<int, QByteArray> asNobody(const std::vector<QByteArray> &arguments)
         ::dup2(out[1], STDOUT_FILENO);
         if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
             ::_exit(126);
-        std::vector<char *> argv{const_cast<char *>(RECORD_TOOL)};
+        std::vector<char *> argv{const_cast<char *>(tool.constData())};
         for (const QByteArray &a : arguments)
             argv.push_back(const_cast<char *>(a.constData()));
         argv.push_back(nullptr);
-        ::execv(RECORD_TOOL, argv.data());
+        ::execv(tool.constData(), argv.data());
         ::_exit(127);
     }
     ::close(out[1]);

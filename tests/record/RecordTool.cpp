@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
 // Reads or saves a best-time file from a process of its own, for tests that
 // must act as another user: they drop privileges and then start this tool.
 //   record_tool load PATH          prints the value the game would start with
