@@ -2,31 +2,48 @@
 // SPDX-License-Identifier: MIT
 
 #include "ControlArray.h"
-
 #include "AnswerButton.h"
+
+#include <QButtonGroup>
 
 ControlArray::ControlArray(AnswerButton *element0, QObject *parent)
     : QObject(parent)
+    , m_group(new QButtonGroup(this))
 {
-    m_elements.append(element0);
-    connectElement(element0, 0);
+    // Plain push buttons: none stays pressed, so no exclusivity either.
+    m_group->setExclusive(false);
+    m_group->addButton(element0, 0);
+    connect(m_group, &QButtonGroup::idClicked, this, &ControlArray::clicked);
 }
 
 AnswerButton *ControlArray::load(int index)
 {
     // Elements come one after another, as the start creates them.
-    Q_ASSERT(index == m_elements.size());
-    const AnswerButton *model = m_elements.first();
+    Q_ASSERT(index == count());
+    const AnswerButton *model = item(0);
     auto *button = new AnswerButton(model->text(), model->parentWidget());
     button->setFont(model->font());
     button->setGeometry(model->geometry());
     button->setVisible(false);
-    m_elements.append(button);
-    connectElement(button, index);
+    m_group->addButton(button, index);
     return button;
 }
 
-void ControlArray::connectElement(AnswerButton *button, int index)
+AnswerButton *ControlArray::item(int index) const
 {
-    connect(button, &AnswerButton::clicked, this, [this, index] { emit clicked(index); });
+    return static_cast<AnswerButton *>(m_group->button(index));
+}
+
+int ControlArray::count() const
+{
+    return static_cast<int>(m_group->buttons().size());
+}
+
+AnswerButton *ControlArray::carrying(int age) const
+{
+    const QString caption = QString::number(age);
+    for (int index = 0; index < count(); ++index)
+        if (AnswerButton *button = item(index); !button->isHidden() && button->text() == caption)
+            return button;
+    return nullptr;
 }

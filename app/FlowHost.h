@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "BoxCode.h"
+
 #include <string>
 
 // What the game flow asks of its window. The window implements it with real
@@ -10,19 +12,16 @@
 class FlowHost
 {
 public:
-    // Button styles and answers of the game's message boxes.
-    enum BoxStyle { OkOnly = 0, YesNo = 4 };
-    enum BoxAnswer { Ok = 1, Yes = 6, No = 7 };
-
     virtual ~FlowHost() = default;
 
     // A modal box with no icon whose first button is the default.
-    virtual int messageBox(const std::string &prompt, int style, const std::string &title) = 0;
-    virtual void loadBestTime() = 0;
+    virtual BoxCode messageBox(const std::string &prompt, BoxCode style, const std::string &title) = 0;
+    // The window's operations, named as the window names them.
+    virtual void LoadBestTime() = 0;
     // Writes the best time to the record file at once, as a new best is set.
     virtual void saveBestTime() = 0;
-    virtual void drawDisc() = 0;
-    virtual void layoutBoard() = 0;
+    virtual void DrawDisc() = 0;
+    virtual void LayoutBoard() = 0;
     virtual void setTimerEnabled(bool enabled) = 0;
     // Creates answer buttons 1 to 29 (button 0 exists from the start).
     virtual void createAnswerButtons() = 0;

@@ -34,9 +34,8 @@ namespace {
 const QColor LabelText(255, 255, 0);
 const char *const HighScoreTitle = "ハイスコア";
 
-// The faces the game was designed with come first; where they are missing
-// (everywhere but Windows) Debian's Japanese faces take their place at the
-// same pixel sizes.
+// The game's own faces come first; where a system lacks them, Noto's (or
+// IPA's) Japanese faces take their place at the same pixel sizes.
 QFont japaneseFont(const QStringList &families, int pixelSize, QFont::Weight weight)
 {
     QFont font;
@@ -71,7 +70,7 @@ void makeYellow(QLabel *label)
 Form1::Seams withDefaults(Form1::Seams seams, QWidget *window)
 {
     if (!seams.messageBox) {
-        seams.messageBox = [window](const QString &prompt, int style, const QString &title) {
+        seams.messageBox = [window](const QString &prompt, BoxCode style, const QString &title) {
             return PromptBox::exec(window, prompt, style, title);
         };
     }
@@ -242,14 +241,14 @@ void Form1::answerClicked(int index)
 void Form1::showHighScore()
 {
     // Shown at any time; the timer keeps running and nothing changes.
-    messageBox(TimeText::bestTimePrompt(m_state.bestTenths), OkOnly, HighScoreTitle);
+    messageBox(TimeText::bestTimePrompt(m_state.bestTenths), BoxCode::OkOnly, HighScoreTitle);
 }
 
-int Form1::messageBox(const std::string &prompt, int style, const std::string &title)
+BoxCode Form1::messageBox(const std::string &prompt, BoxCode style, const std::string &title)
 {
     // On the way out every question is answered No without being asked.
     if (m_ending)
-        return style == YesNo ? No : Ok;
+        return style == BoxCode::YesNo ? BoxCode::No : BoxCode::Ok;
     return m_seams.messageBox(QString::fromStdString(prompt), style, QString::fromStdString(title));
 }
 

@@ -36,7 +36,7 @@ public:
     // and the best-time file of this program.
     struct Seams
     {
-        std::function<int(const QString &prompt, int style, const QString &title)> messageBox;
+        std::function<BoxCode(const QString &prompt, BoxCode style, const QString &title)> messageBox;
         std::function<double()> random;
         std::optional<QString> recordPath;
     };
@@ -54,9 +54,9 @@ public:
 
     // The window's operations: the disc for the answer age, the answer
     // buttons for the stage, and the stored best time.
-    void DrawDisc();
-    void LayoutBoard();
-    void LoadBestTime();
+    void DrawDisc() override;
+    void LayoutBoard() override;
+    void LoadBestTime() override;
 
     // Cls and Refresh of the drawing surface.
     void Cls();
@@ -92,10 +92,7 @@ private:
     void showHighScore();
 
     // FlowHost
-    int messageBox(const std::string &prompt, int style, const std::string &title) override;
-    void loadBestTime() override { LoadBestTime(); }
-    void drawDisc() override { DrawDisc(); }
-    void layoutBoard() override { LayoutBoard(); }
+    BoxCode messageBox(const std::string &prompt, BoxCode style, const std::string &title) override;
     void setTimerEnabled(bool enabled) override;
     void createAnswerButtons() override;
     void showQuestion(const std::string &question, int promptBottom) override;

@@ -29,7 +29,7 @@ GameFlow::GameFlow(GameState &state, FlowHost &host, Random random)
 
 void GameFlow::load()
 {
-    m_host.loadBestTime();
+    m_host.LoadBestTime();
     m_state.board = Board;
     // The first age is drawn here and used by the first stage: starting
     // draws none.
@@ -70,7 +70,7 @@ void GameFlow::rightAnswer()
 {
     // Time spent reading the box does not count.
     m_host.setTimerEnabled(false);
-    box(RightPrompt, FlowHost::OkOnly);
+    box(RightPrompt, BoxCode::OkOnly);
     if (m_state.stage < LastStage) {
         m_host.setTimerEnabled(true);
         newAnswerAge();
@@ -84,13 +84,13 @@ void GameFlow::rightAnswer()
 void GameFlow::clear()
 {
     const std::int32_t time = m_state.elapsedTenths;
-    box(ClearPrompt + TimeText::format(time), FlowHost::OkOnly);
+    box(ClearPrompt + TimeText::format(time), BoxCode::OkOnly);
     if (time < m_state.bestTenths) {
         m_state.bestTenths = time;
         // Stored before anything else can happen: a crash or a kill in the
         // next game must not take the new best with it.
         m_host.saveBestTime();
-        box(NewBestPrompt, FlowHost::OkOnly);
+        box(NewBestPrompt, BoxCode::OkOnly);
     }
     m_host.setTimerEnabled(true);
     askRetry();
@@ -99,13 +99,13 @@ void GameFlow::clear()
 void GameFlow::wrongAnswer()
 {
     // The timer runs on; a new game wipes what it counts here.
-    box(GameOverPrompt, FlowHost::OkOnly);
+    box(GameOverPrompt, BoxCode::OkOnly);
     askRetry();
 }
 
 void GameFlow::askRetry()
 {
-    if (box(RetryPrompt, FlowHost::YesNo) != FlowHost::Yes) {
+    if (box(RetryPrompt, BoxCode::YesNo) != BoxCode::Yes) {
         m_host.unload();
         return;
     }
@@ -130,11 +130,11 @@ std::int32_t GameFlow::randomAge()
 
 void GameFlow::showStage()
 {
-    m_host.drawDisc();
-    m_host.layoutBoard();
+    m_host.DrawDisc();
+    m_host.LayoutBoard();
 }
 
-int GameFlow::box(const std::string &prompt, int style)
+BoxCode GameFlow::box(const std::string &prompt, BoxCode style)
 {
     return m_host.messageBox(prompt, style, Title);
 }

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "BoxCode.h"
 #include "GameState.h"
 
 #include <cstdint>
@@ -47,7 +48,7 @@ private:
     void newAnswerAge();
     void showStage();
     std::int32_t randomAge();
-    int box(const std::string &prompt, int style);
+    BoxCode box(const std::string &prompt, BoxCode style);
 
     GameState &m_state;
     FlowHost &m_host;

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "BoxCode.h"
+
 #include <QString>
 
 class QWidget;
@@ -12,7 +14,6 @@ class QWidget;
 class PromptBox
 {
 public:
-    // Style 0 is OK alone, style 4 is Yes and No. Returns 1 for OK, 6 for
-    // Yes and 7 for No (also when the box is closed without an answer).
-    static int exec(QWidget *parent, const QString &prompt, int style, const QString &title);
+    // Shows the box and waits for its answer.
+    static BoxCode exec(QWidget *parent, const QString &prompt, BoxCode style, const QString &title);
 };

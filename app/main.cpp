@@ -34,8 +34,8 @@ int main(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tamblo"));
-    // One look everywhere: the orange buttons and yellow labels were
-    // designed on a plain style, not on whatever the desktop theme draws.
+    // One look everywhere: the orange buttons and yellow labels sit on a
+    // plain style, not on whatever the desktop theme draws.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(Form1::icon());
 

@@ -18,7 +18,9 @@ BenchGame::BenchGame(int firstAge)
     static QTemporaryDir dir;
     Form1::Seams seams;
     seams.recordPath = dir.filePath(QStringLiteral("HighScore.mtt"));
-    seams.messageBox = [](const QString &, int style, const QString &) { return style == 4 ? 6 : 1; };
+    seams.messageBox = [](const QString &, BoxCode style, const QString &) {
+        return style == BoxCode::YesNo ? BoxCode::Yes : BoxCode::Ok;
+    };
     seams.random = [this] {
         if (!m_loaded) {
             m_loaded = true;
@@ -56,10 +58,14 @@ void BenchGame::playOne(unsigned seed)
 
 void BenchGame::clickAnswer(bool right)
 {
-    const int age = m_form->state().answerAge;
-    for (int i = 0; i < 30; ++i) {
-        QPushButton *button = m_form->Command1()->item(i);
-        if (!button->isHidden() && (button->text().toInt() == age) == right) {
+    const ControlArray &buttons = *m_form->Command1();
+    AnswerButton *rightOne = buttons.carrying(m_form->state().answerAge);
+    if (right) {
+        rightOne->click();
+        return;
+    }
+    for (int i = 0; i < buttons.count(); ++i) {
+        if (AnswerButton *button = buttons.item(i); !button->isHidden() && button != rightOne) {
             button->click();
             return;
         }

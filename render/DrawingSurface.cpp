@@ -43,8 +43,8 @@ const QImage &DrawingSurface::image() const
 
 void DrawingSurface::SetPixel(int x, int y, QColor colour)
 {
-    // Like the platform call it stands for, a pixel off the surface is
-    // quietly ignored.
+    // A pixel off the surface is quietly ignored: drawing code may run past
+    // an edge without checking.
     if (!m_image.rect().contains(x, y))
         return;
     finishClear();

@@ -27,9 +27,9 @@ public:
     // hold the background colour they were given.
     using Picture = std::array<std::uint32_t, Side * Side>;
 
-    // 1 / cos^2 of the age's angle, computed the way the game always has:
-    // the full turn is 6.28318530717958 (a hair under 2 pi), and that
-    // difference decides the pixels that lie exactly on the terminator.
+    // 1 / cos^2 of the age's angle. The full turn is 6.28318530717958, a
+    // hair under 2 pi, and that difference decides the pixels that lie
+    // exactly on the terminator: the constant is part of the picture.
     static double terminatorFactor(int age);
 
     static bool isInDisc(int x, int y) { return x * x + y * y < Radius * Radius; }

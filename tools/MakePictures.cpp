@@ -29,20 +29,13 @@ bool writeStage(const QString &path)
     // A fixed seed: the same picture on every run.
     Form1::Seams seams;
     seams.recordPath = QStringLiteral("/nonexistent/HighScore.mtt");
-    seams.messageBox = [](const QString &, int, const QString &) { return 1; };
+    seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
     seams.random = RandomSource(PictureSeed);
     Form1 form(seams);
     form.show();
     emit form.Label1()->clicked();
-    while (form.state().stage < 3) {
-        for (int i = 0; i < 30; ++i) {
-            AnswerButton *button = form.Command1()->item(i);
-            if (!button->isHidden() && button->text().toInt() == form.state().answerAge) {
-                button->click();
-                break;
-            }
-        }
-    }
+    while (form.state().stage < 3)
+        form.Command1()->carrying(form.state().answerAge)->click();
     return form.grab().toImage().save(path);
 }
 

@@ -95,7 +95,7 @@ TEST(HostileRecord, EveryKindOfFileStartsAndClosesCleanly)
         {
             Form1::Seams seams;
             seams.recordPath = path;
-            seams.messageBox = [](const QString &, int, const QString &) { return 1; };
+            seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
             seams.random = [] { return 0.5; };
             Form1 form(seams);
             EXPECT_EQ(form.state().bestTenths, c.expected);

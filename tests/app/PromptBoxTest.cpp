@@ -4,6 +4,7 @@
 #include "app/PromptBox.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -22,8 +23,11 @@ struct Seen
     bool modal = false;
 };
 
-// Opens a box, looks at it once it is up, then presses `key` in it.
-int openAndPress(const QString &prompt, int style, const QString &title, Qt::Key key, Seen &seen)
+// Opens a box, looks at it once it is up, then presses `key` in it. When no
+// box comes up the test fails instead of waiting forever: every dialog
+// still open after two seconds is closed.
+BoxCode openAndPress(const QString &prompt, BoxCode style, const QString &title, Qt::Key key,
+                     Seen &seen)
 {
     QWidget parent;
     parent.show();
@@ -40,6 +44,15 @@ int openAndPress(const QString &prompt, int style, const QString &title, Qt::Key
         seen.defaultButton = box->defaultButton() ? box->defaultButton()->text() : QString();
         QTest::keyClick(box, key);
     });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        ADD_FAILURE() << "no modal message box to answer";
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QDialog *>(widget); dialog && dialog->isVisible())
+                dialog->reject();
+    });
+    watchdog.start(2000);
     return PromptBox::exec(&parent, prompt, style, title);
 }
 } // namespace
@@ -47,9 +60,9 @@ int openAndPress(const QString &prompt, int style, const QString &title, Qt::Key
 TEST(PromptBox, RetryQuestionInJapaneseWithYesFirst)
 {
     Seen seen;
-    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), 4, QStringLiteral("Tamblo"),
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxCode::YesNo, QStringLiteral("Tamblo"),
                            Qt::Key_Return, seen),
-              6);
+              BoxCode::Yes);
     EXPECT_EQ(seen.title, QStringLiteral("Tamblo"));
     EXPECT_EQ(seen.text, QStringLiteral("また挑戦しますか？"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
@@ -59,16 +72,17 @@ TEST(PromptBox, RetryQuestionInJapaneseWithYesFirst)
     EXPECT_EQ(seen.defaultButton, QStringLiteral("はい"));
 
     Seen escaped;
-    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), 4, QStringLiteral("Tamblo"),
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxCode::YesNo, QStringLiteral("Tamblo"),
                            Qt::Key_Escape, escaped),
-              7);
+              BoxCode::No);
 }
 
 TEST(PromptBox, OkBoxKeepsItsTextExactly)
 {
     Seen seen;
     const QString prompt = QStringLiteral("ゲームクリア!\r\n\r\n所要時間 123.4秒");
-    EXPECT_EQ(openAndPress(prompt, 0, QStringLiteral("ハイスコア"), Qt::Key_Return, seen), 1);
+    EXPECT_EQ(openAndPress(prompt, BoxCode::OkOnly, QStringLiteral("ハイスコア"), Qt::Key_Return, seen),
+              BoxCode::Ok);
     EXPECT_EQ(seen.text, prompt);
     EXPECT_EQ(seen.title, QStringLiteral("ハイスコア"));
     EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});

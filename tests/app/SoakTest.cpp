@@ -6,6 +6,7 @@
 #include "app/ControlArray.h"
 #include "app/Form1.h"
 #include "app/RandomSource.h"
+#include "board/StageLayout.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -66,7 +67,7 @@ private:
         Form1::Seams seams;
         seams.recordPath = m_dir.filePath(QStringLiteral("HighScore.mtt"));
         seams.random = [this] { return m_gameRandom(); };
-        seams.messageBox = [this](const QString &prompt, int style, const QString &title) {
+        seams.messageBox = [this](const QString &prompt, BoxCode style, const QString &title) {
             return box(prompt, style, title);
         };
         m_form = std::make_unique<Form1>(seams);
@@ -77,7 +78,7 @@ private:
         check();
     }
 
-    int box(const QString &prompt, int style, const QString &title)
+    BoxCode box(const QString &prompt, BoxCode style, const QString &title)
     {
         // Time stands still in the right-answer, clear and new-best boxes
         // and runs on in the others (the high-score box included). Ticks
@@ -91,11 +92,11 @@ private:
         if (prompt.startsWith(QStringLiteral("ゲームクリア")))
             ++m_clears;
         ticks(pick(4));
-        if (style != 4)
-            return 1;
+        if (style != BoxCode::YesNo)
+            return BoxCode::Ok;
         m_inRetry = true;
         m_closing = pick(10) >= 8;
-        return m_closing ? 7 : 6;
+        return m_closing ? BoxCode::No : BoxCode::Yes;
     }
 
     void ticks(int count)
@@ -121,9 +122,11 @@ private:
     {
         const int stageBefore = m_form->state().stage;
         QPushButton *chosen = nullptr;
-        for (int i = 0; i < StageCounts[stageBefore]; ++i) {
-            QPushButton *b = m_form->Command1()->item(i);
-            if ((b->text().toInt() == m_form->state().answerAge) == right) {
+        const ControlArray &buttons = *m_form->Command1();
+        const QPushButton *rightOne = buttons.carrying(m_form->state().answerAge);
+        for (int i = 0; i < StageLayout::forStage(stageBefore)->count(); ++i) {
+            QPushButton *b = buttons.item(i);
+            if ((b == rightOne) == right) {
                 chosen = b;
                 if (pick(2) == 0)
                     break;
@@ -159,7 +162,7 @@ private:
         std::set<int> captions;
         int right = 0;
         int shown = 0;
-        for (int i = 0; i < 30; ++i) {
+        for (int i = 0; i < StageLayout::ButtonCount; ++i) {
             const QPushButton *b = m_form->Command1()->item(i);
             if (b->isHidden())
                 continue;
@@ -170,12 +173,11 @@ private:
             captions.insert(value);
             right += value == state.answerAge;
         }
-        ASSERT_EQ(shown, StageCounts[state.stage]);
+        ASSERT_EQ(shown, StageLayout::forStage(state.stage)->count());
         ASSERT_EQ(static_cast<int>(captions.size()), shown);
         ASSERT_EQ(right, 1);
     }
 
-    static constexpr int StageCounts[6] = {2, 3, 6, 10, 15, 30};
 
     QTemporaryDir m_dir;
     std::mt19937 m_choices;

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
+#include "app/GameFlow.h"
 #include "board/StageLayout.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,7 @@
 #include <vector>
 
 namespace {
-constexpr BoardRect Board{10, 260, 190, 440};
+const BoardRect &Board = GameFlow::Board;
 
 // A scripted random source that also counts what it hands out.
 struct Script

@@ -122,7 +122,7 @@ QImage reference(std::optional<int> startAge)
         loaded = true;
         return value;
     };
-    seams.messageBox = [](const QString &, int, const QString &) { return 1; };
+    seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
     Form1 form(seams);
     form.show();
     if (startAge)
