@@ -7,6 +7,7 @@
 #include "BenchGame.h"
 
 #include "app/SurfaceWidget.h"
+#include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -193,20 +195,33 @@ public:
     }
 };
 
+// One line per goal. A case whose benchmarks did not run (filtered out, or
+// failed) says so instead of a ratio made of nothing.
 void printSummary(const std::map<std::string, double> &ns)
 {
-    const auto get = [&](const std::string &name) {
+    const auto get = [&](const std::string &name) -> std::optional<double> {
         const auto it = ns.find(name);
-        return it == ns.end() ? 0.0 : it->second;
+        if (it == ns.end() || !(it->second > 0))
+            return std::nullopt;
+        return it->second;
+    };
+    const auto notRun = [](const std::string &name) {
+        std::printf("%-36s %10s\n", name.c_str(), "not run");
     };
     std::printf("\n%-36s %10s %12s %9s  %s\n", "case", "ours (us)", "against (us)", "ratio", "goal");
-    const auto row = [](const std::string &name, double ours, double against, const char *goal) {
-        std::printf("%-36s %10.2f %12.2f %9.2f  %s\n", name.c_str(), ours / 1000, against / 1000,
-                    ours / against, goal);
+    const auto row = [&](const std::string &name, std::optional<double> ours,
+                         std::optional<double> against, const char *goal) {
+        if (!ours || !against)
+            return notRun(name);
+        std::printf("%-36s %10.2f %12.2f %9.2f  %s\n", name.c_str(), *ours / 1000, *against / 1000,
+                    *ours / *against, goal);
     };
-    const auto speedup = [](const std::string &name, double ours, double against) {
-        std::printf("%-36s %10.2f %12.2f %8.0fx  %s\n", name.c_str(), ours / 1000, against / 1000,
-                    against / ours, ">= 100x faster");
+    const auto speedup = [&](const std::string &name, std::optional<double> ours,
+                             std::optional<double> against) {
+        if (!ours || !against)
+            return notRun(name);
+        std::printf("%-36s %10.2f %12.2f %8.0fx  %s\n", name.c_str(), *ours / 1000, *against / 1000,
+                    *against / *ours, ">= 100x faster");
     };
     for (int age : DiscAges) {
         const std::string a = "/age:" + std::to_string(age);
@@ -216,10 +231,12 @@ void printSummary(const std::map<std::string, double> &ns)
         const std::string a = "/age:" + std::to_string(age);
         row("DrawDisc vs copy floor" + a, get("BM_DrawDisc" + a), get("BM_CopyFloor"), "<= 3");
     }
-    for (int stage = 0; stage < 6; ++stage) {
-        const std::string s = "/stage:" + std::to_string(stage);
-        std::printf("%-36s %10.2f %12s %9s\n", ("LayoutBoard" + s).c_str(),
-                    get("BM_LayoutBoard" + s) / 1000, "-", "-");
+    for (int stage = 0; stage < StageLayout::StageCount; ++stage) {
+        const std::string name = "LayoutBoard/stage:" + std::to_string(stage);
+        if (const auto ours = get("BM_" + name))
+            std::printf("%-36s %10.2f %12s %9s\n", name.c_str(), *ours / 1000, "-", "-");
+        else
+            notRun(name);
     }
     for (int stage : {0, 5}) {
         const std::string s = "/stage:" + std::to_string(stage);

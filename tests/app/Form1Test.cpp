@@ -13,11 +13,12 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMenuBar>
 #include <QPaintEvent>
-#include <QRegion>
 #include <QPushButton>
+#include <QRegion>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace {
@@ -499,4 +501,20 @@ TEST(Form1, EachNewDiscReachesTheScreen)
             QTest::qWait(10);
         EXPECT_TRUE((disc - spy.painted).isEmpty()) << "stage " << stage;
     }
+}
+
+// A save that fails says which file and why, in one line, and the window
+// still closes.
+TEST(Form1, AFailedSaveIsToldOnStandardError)
+{
+    Harness h;
+    ASSERT_TRUE(QDir().mkpath(h.recordPath()));
+    h.form->show();
+    testing::internal::CaptureStderr();
+    h.form->close();
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(told, "tamblo: the best time could not be saved to "
+                        + QDir::toNativeSeparators(h.recordPath()).toStdString()
+                        + ": a folder stands at its place\n");
+    EXPECT_FALSE(h.form->isVisible());
 }
