@@ -23,6 +23,7 @@ public:
     // drawn on since the last clear needs refilling, and that is done when
     // the pixels are next used, unless a copied block covers them all first:
     // each new disc replaces the old one without filling it in between.
+    // (Filling at once doubles the cost of a new disc: scripts/bench.)
     void Cls();
 
     void SetPixel(int x, int y, QColor colour);
