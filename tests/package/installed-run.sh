@@ -17,7 +17,7 @@ deb=$(ls build/package/tamblo_*_*.deb)
 export DEBIAN_FRONTEND=noninteractive
 apt-get install -y -qq "./$deb" >/dev/null
 apt-get install -y -qq --no-install-recommends xvfb xauth xdotool x11-utils >/dev/null
-files=$(dpkg -L tamblo | while read -r f; do [ -f "$f" ] && echo "$f"; done)
+files=$(dpkg -L tamblo | while read -r f; do if [ -f "$f" ]; then echo "$f"; fi; done)
 
 id player >/dev/null 2>&1 || useradd -m player
 exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/org.tamblo.Tamblo.desktop)
@@ -42,7 +42,7 @@ record=/home/player/.local/share/tamblo/HighScore.mtt
 echo "record: $record ($(stat -c %U "$record"))"
 
 apt-get purge -y -qq tamblo >/dev/null
-left=$(for f in $files; do [ -e "$f" ] && echo "$f"; done)
+left=$(for f in $files; do if [ -e "$f" ]; then echo "$f"; fi; done)
 [ -z "$left" ] || die "left behind after purge: $left"
 ! dpkg -s tamblo >/dev/null 2>&1 || die "still known to dpkg after purge"
 echo "installed run: installed, played by an ordinary user, purged without a trace"
