@@ -31,7 +31,9 @@ AnswerButton *ControlArray::load(int index)
 
 AnswerButton *ControlArray::item(int index) const
 {
-    return static_cast<AnswerButton *>(m_group->button(index));
+    // The group lists its buttons in the order they were added, which is
+    // the order of their ids; looking one up by id would search them all.
+    return static_cast<AnswerButton *>(m_group->buttons().value(index));
 }
 
 int ControlArray::count() const
