@@ -30,7 +30,7 @@ GameFlow::GameFlow(GameState &state, FlowHost &host, Random random)
 void GameFlow::load()
 {
     m_host.LoadBestTime();
-    m_state.board = Board;
+    m_state.board = GameBoard;
     // The first age is drawn here and used by the first stage: starting
     // draws none.
     m_state.answerAge = randomAge();
@@ -44,10 +44,10 @@ void GameFlow::clickTitleScreen()
     if (m_started)
         return;
     m_started = true;
-    m_host.createAnswerButtons();
+    m_host.CreateAnswerButtons();
     showStage();
-    m_host.setTimerEnabled(true);
-    m_host.showQuestion(Question, m_state.board.top);
+    m_host.SetTimerEnabled(true);
+    m_host.ShowQuestion(Question, m_state.board.top);
 }
 
 void GameFlow::tick()
@@ -69,10 +69,10 @@ void GameFlow::answer(int captionValue)
 void GameFlow::rightAnswer()
 {
     // Time spent reading the box does not count.
-    m_host.setTimerEnabled(false);
-    box(RightPrompt, BoxCode::OkOnly);
+    m_host.SetTimerEnabled(false);
+    box(RightPrompt, BoxStyle::OkOnly);
     if (m_state.stage < LastStage) {
-        m_host.setTimerEnabled(true);
+        m_host.SetTimerEnabled(true);
         newAnswerAge();
         ++m_state.stage;
         showStage();
@@ -84,29 +84,29 @@ void GameFlow::rightAnswer()
 void GameFlow::clear()
 {
     const std::int32_t time = m_state.elapsedTenths;
-    box(ClearPrompt + TimeText::format(time), BoxCode::OkOnly);
+    box(ClearPrompt + TimeText::format(time), BoxStyle::OkOnly);
     if (time < m_state.bestTenths) {
         m_state.bestTenths = time;
         // Stored before anything else can happen: a crash or a kill in the
         // next game must not take the new best with it.
-        m_host.saveBestTime();
-        box(NewBestPrompt, BoxCode::OkOnly);
+        m_host.SaveBestTime();
+        box(NewBestPrompt, BoxStyle::OkOnly);
     }
-    m_host.setTimerEnabled(true);
+    m_host.SetTimerEnabled(true);
     askRetry();
 }
 
 void GameFlow::wrongAnswer()
 {
     // The timer runs on; a new game wipes what it counts here.
-    box(GameOverPrompt, BoxCode::OkOnly);
+    box(GameOverPrompt, BoxStyle::OkOnly);
     askRetry();
 }
 
 void GameFlow::askRetry()
 {
-    if (box(RetryPrompt, BoxCode::YesNo) != BoxCode::Yes) {
-        m_host.unload();
+    if (box(RetryPrompt, BoxStyle::YesNo) != BoxAnswer::Yes) {
+        m_host.Unload();
         return;
     }
     m_state.stage = 0;
@@ -134,7 +134,7 @@ void GameFlow::showStage()
     m_host.LayoutBoard();
 }
 
-BoxCode GameFlow::box(const std::string &prompt, BoxCode style)
+BoxAnswer GameFlow::box(const std::string &prompt, BoxStyle style)
 {
-    return m_host.messageBox(prompt, style, Title);
+    return m_host.ShowBox(prompt, style, Title);
 }

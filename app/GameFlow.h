@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "BoxCode.h"
+#include "BoxKinds.h"
 #include "GameState.h"
 
 #include <cstdint>
@@ -20,8 +20,6 @@ class GameFlow
 {
 public:
     static constexpr int LastStage = 5;
-    // Where the answer buttons go, in client pixels.
-    static constexpr BoardRect Board{10, 260, 190, 440};
     static constexpr const char *Title = "Tamblo";
 
     // Uniform numbers in [0, 1).
@@ -48,7 +46,7 @@ private:
     void newAnswerAge();
     void showStage();
     std::int32_t randomAge();
-    BoxCode box(const std::string &prompt, BoxCode style);
+    BoxAnswer box(const std::string &prompt, BoxStyle style);
 
     GameState &m_state;
     FlowHost &m_host;

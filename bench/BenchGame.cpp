@@ -3,9 +3,9 @@
 
 #include "BenchGame.h"
 
-#include "app/AnswerButton.h"
-#include "app/ClickLabel.h"
-#include "app/ControlArray.h"
+#include "app/qt/AnswerButton.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/ControlArray.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -18,8 +18,8 @@ BenchGame::BenchGame(int firstAge)
     static QTemporaryDir dir;
     Form1::Seams seams;
     seams.recordPath = dir.filePath(QStringLiteral("HighScore.mtt"));
-    seams.messageBox = [](const QString &, BoxCode style, const QString &) {
-        return style == BoxCode::YesNo ? BoxCode::Yes : BoxCode::Ok;
+    seams.messageBox = [](const QString &, BoxStyle style, const QString &) {
+        return style == BoxStyle::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     };
     seams.random = [this] {
         if (!m_loaded) {

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "app/Form1.h"
+#include "app/qt/Form1.h"
 
 #include <memory>
 

@@ -6,7 +6,7 @@
 #include "BareWindow.h"
 #include "BenchGame.h"
 
-#include "app/SurfaceWidget.h"
+#include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
 

@@ -13,3 +13,7 @@ struct BoardRect
     std::int32_t right = 0;
     std::int32_t bottom = 0;
 };
+
+// The game's one board: where every stage tiles its answer buttons, and on
+// whose top edge the question sits.
+inline constexpr BoardRect GameBoard{10, 260, 190, 440};

@@ -5,10 +5,10 @@
 //   make_pictures <folder>
 // writes stage.png (the window at stage 3, drawn offscreen) and phases.png
 // (the disc at every age from 0 to 29, with its age under it).
-#include "app/AnswerButton.h"
-#include "app/ClickLabel.h"
-#include "app/ControlArray.h"
-#include "app/Form1.h"
+#include "app/qt/AnswerButton.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/ControlArray.h"
+#include "app/qt/Form1.h"
 #include "app/RandomSource.h"
 #include "render/PhaseDisc.h"
 
@@ -29,7 +29,7 @@ bool writeStage(const QString &path)
     // A fixed seed: the same picture on every run.
     Form1::Seams seams;
     seams.recordPath = QStringLiteral("/nonexistent/HighScore.mtt");
-    seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
+    seams.messageBox = [](const QString &, BoxStyle, const QString &) { return BoxAnswer::Ok; };
     seams.random = RandomSource(PictureSeed);
     Form1 form(seams);
     form.show();

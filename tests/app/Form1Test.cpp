@@ -1,12 +1,12 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/AnswerButton.h"
-#include "app/ClickLabel.h"
-#include "app/ControlArray.h"
-#include "app/Form1.h"
+#include "app/qt/AnswerButton.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/ControlArray.h"
+#include "app/qt/Form1.h"
 #include "app/RandomSource.h"
-#include "app/SurfaceWidget.h"
+#include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
 
@@ -39,7 +39,7 @@ namespace {
 struct ShownBox
 {
     QString prompt;
-    BoxCode style;
+    BoxStyle style;
     QString title;
     bool operator==(const ShownBox &) const = default;
 };
@@ -58,13 +58,13 @@ public:
             file.write(storedRecord);
         }
         Form1::Seams seams;
-        seams.messageBox = [this](const QString &prompt, BoxCode style, const QString &title) {
+        seams.messageBox = [this](const QString &prompt, BoxStyle style, const QString &title) {
             boxes.push_back({prompt, style, title});
             if (duringBox)
                 duringBox();
-            if (style != BoxCode::YesNo)
-                return BoxCode::Ok;
-            const BoxCode answer = retryAnswers.empty() ? BoxCode::No : retryAnswers.front();
+            if (style != BoxStyle::YesNo)
+                return BoxAnswer::Ok;
+            const BoxAnswer answer = retryAnswers.empty() ? BoxAnswer::No : retryAnswers.front();
             if (!retryAnswers.empty())
                 retryAnswers.pop_front();
             return answer;
@@ -113,7 +113,7 @@ public:
 
     std::unique_ptr<Form1> form;
     std::vector<ShownBox> boxes;
-    std::deque<BoxCode> retryAnswers;
+    std::deque<BoxAnswer> retryAnswers;
     std::function<void()> duringBox;
 
 private:
@@ -138,9 +138,9 @@ protected:
 };
 
 const QString Tamblo = QStringLiteral("Tamblo");
-const ShownBox RightBox{QStringLiteral("正解!"), BoxCode::OkOnly, Tamblo};
-const ShownBox RetryBox{QStringLiteral("また挑戦しますか？"), BoxCode::YesNo, Tamblo};
-const ShownBox GameOverBox{QStringLiteral("残念!　間違いです\r\n\r\nゲームオーバー"), BoxCode::OkOnly, Tamblo};
+const ShownBox RightBox{QStringLiteral("正解!"), BoxStyle::OkOnly, Tamblo};
+const ShownBox RetryBox{QStringLiteral("また挑戦しますか？"), BoxStyle::YesNo, Tamblo};
+const ShownBox GameOverBox{QStringLiteral("残念!　間違いです\r\n\r\nゲームオーバー"), BoxStyle::OkOnly, Tamblo};
 } // namespace
 
 TEST(Form1, TitleScreenAsDesigned)
@@ -282,8 +282,8 @@ TEST(Form1, PerfectGameThenNoSavesTheNewBest)
     }
     const std::vector<ShownBox> expected = {
         RightBox, RightBox, RightBox, RightBox, RightBox, RightBox,
-        {QStringLiteral("ゲームクリア!\r\n\r\n所要時間 15.0秒"), BoxCode::OkOnly, Tamblo},
-        {QStringLiteral("ハイスコア更新!"), BoxCode::OkOnly, Tamblo},
+        {QStringLiteral("ゲームクリア!\r\n\r\n所要時間 15.0秒"), BoxStyle::OkOnly, Tamblo},
+        {QStringLiteral("ハイスコア更新!"), BoxStyle::OkOnly, Tamblo},
         RetryBox,
     };
     EXPECT_EQ(h.boxes, expected);
@@ -299,7 +299,7 @@ TEST(Form1, WrongAnswerAndRetriesReuseTheButtons)
     EXPECT_EQ(form.state().bestTenths, 1234);
     form.show();
     h.start();
-    h.retryAnswers = {BoxCode::Yes, BoxCode::Yes, BoxCode::Yes};
+    h.retryAnswers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes};
     QPushButton *first = h.button(29);
     for (int game = 0; game < 3; ++game) {
         for (int i = 0; i < 5; ++i)
@@ -320,7 +320,7 @@ TEST(Form1, WrongAnswerAndRetriesReuseTheButtons)
         h.rightButton()->click();
     ASSERT_EQ(h.shownButtons().size(), 30u);
     EXPECT_EQ(h.button(29)->geometry(), QRect(154, 410, 36, 30));
-    h.retryAnswers = {BoxCode::Yes};
+    h.retryAnswers = {BoxAnswer::Yes};
     h.wrongButton()->click();
     const auto shown = h.shownButtons();
     ASSERT_EQ(shown.size(), 2u);
@@ -338,7 +338,7 @@ TEST(Form1, TimerStopsOnlyForRightAnswerBoxes)
     h.start();
     std::vector<bool> timerDuringBox;
     h.duringBox = [&] { timerDuringBox.push_back(form.Timer1()->isActive()); };
-    h.retryAnswers = {BoxCode::Yes};
+    h.retryAnswers = {BoxAnswer::Yes};
     h.rightButton()->click();
     h.wrongButton()->click();
     EXPECT_EQ(timerDuringBox, (std::vector<bool>{false, true, true}));
@@ -356,7 +356,7 @@ TEST(Form1, HighScoreBoxChangesNothing)
     const GameState before = form.state();
     form.HighScore()->trigger();
     form.HighScore()->trigger();
-    const ShownBox box{QStringLiteral("クリアまでの最短時間 0.5秒"), BoxCode::OkOnly, QStringLiteral("ハイスコア")};
+    const ShownBox box{QStringLiteral("クリアまでの最短時間 0.5秒"), BoxStyle::OkOnly, QStringLiteral("ハイスコア")};
     EXPECT_EQ(h.boxes, (std::vector<ShownBox>{box, box, box}));
     EXPECT_TRUE(form.Timer1()->isActive());
     EXPECT_EQ(form.state().answerAge, before.answerAge);
@@ -380,7 +380,7 @@ TEST(Form1, ACopyClosingLaterKeepsTheOthersBetterTime)
     Harness a(1, "800\r\n");
     Form1::Seams seams;
     seams.recordPath = a.recordPath();
-    seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
+    seams.messageBox = [](const QString &, BoxStyle, const QString &) { return BoxAnswer::Ok; };
     Form1 b(seams);
     EXPECT_EQ(b.state().bestTenths, 800);
     {
@@ -404,7 +404,7 @@ TEST(Form1, ANewBestIsOnDiskBeforeItsBoxIsShown)
         if (h.boxes.back().prompt == QStringLiteral("ハイスコア更新!"))
             recordAtNewBestBox = h.record();
     };
-    h.retryAnswers = {BoxCode::Yes};
+    h.retryAnswers = {BoxAnswer::Yes};
     for (int stage = 0; stage < 6; ++stage) {
         h.tick();
         h.rightButton()->click();

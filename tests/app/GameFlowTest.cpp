@@ -34,40 +34,40 @@ public:
     std::vector<std::string> calls;
     // Each immediate save: the best time then, and how many boxes came before.
     std::vector<std::pair<std::int32_t, std::size_t>> saves;
-    std::deque<BoxCode> retryAnswers;
+    std::deque<BoxAnswer> retryAnswers;
     std::int32_t storedBest = 999;
     bool timer = false;
     int ticksPerBox = 0;
     GameFlow *flow = nullptr;
 
-    BoxCode messageBox(const std::string &prompt, BoxCode style, const std::string &title) override
+    BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override
     {
         EXPECT_EQ(title, "Tamblo");
-        EXPECT_EQ(style, prompt == Retry ? BoxCode::YesNo : BoxCode::OkOnly) << prompt;
+        EXPECT_EQ(style, prompt == Retry ? BoxStyle::YesNo : BoxStyle::OkOnly) << prompt;
         boxes.push_back(prompt);
         // Ticks only arrive while the timer runs, as with the real timer.
         for (int i = 0; i < ticksPerBox; ++i)
             if (timer)
                 flow->tick();
-        if (style != BoxCode::YesNo)
-            return BoxCode::Ok;
+        if (style != BoxStyle::YesNo)
+            return BoxAnswer::Ok;
         if (retryAnswers.empty())
-            return BoxCode::No;
-        const BoxCode answer = retryAnswers.front();
+            return BoxAnswer::No;
+        const BoxAnswer answer = retryAnswers.front();
         retryAnswers.pop_front();
         return answer;
     }
     void LoadBestTime() override { state.bestTenths = storedBest; calls.push_back("load"); }
-    void saveBestTime() override { saves.emplace_back(state.bestTenths, boxes.size()); }
+    void SaveBestTime() override { saves.emplace_back(state.bestTenths, boxes.size()); }
     void DrawDisc() override { calls.push_back("draw " + std::to_string(state.answerAge)); }
     void LayoutBoard() override { calls.push_back("layout " + std::to_string(state.stage)); }
-    void setTimerEnabled(bool enabled) override { timer = enabled; }
-    void createAnswerButtons() override { calls.push_back("create"); }
-    void showQuestion(const std::string &question, int promptBottom) override
+    void SetTimerEnabled(bool enabled) override { timer = enabled; }
+    void CreateAnswerButtons() override { calls.push_back("create"); }
+    void ShowQuestion(const std::string &question, int promptBottom) override
     {
         calls.push_back(question + " " + std::to_string(promptBottom));
     }
-    void unload() override { calls.push_back("unload"); }
+    void Unload() override { calls.push_back("unload"); }
 };
 
 class GameFlowTest : public ::testing::Test
@@ -175,7 +175,7 @@ TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
 
     host.boxes.clear();
     host.calls.clear();
-    host.retryAnswers = {BoxCode::Yes};
+    host.retryAnswers = {BoxAnswer::Yes};
     for (int stage = 0; stage < 5; ++stage)
         answerRight();
     ASSERT_EQ(host.state.stage, 5);
@@ -207,7 +207,7 @@ TEST_F(GameFlowTest, ClearTimesAndNewBests)
         host.boxes.clear();
         host.saves.clear();
         host.state.bestTenths = c.best;
-        host.retryAnswers = {BoxCode::Yes};
+        host.retryAnswers = {BoxAnswer::Yes};
         if (!flow.started())
             startWithAge(4);
         for (int stage = 0; stage < 5; ++stage)
@@ -233,7 +233,7 @@ TEST_F(GameFlowTest, ClearTimesAndNewBests)
 TEST_F(GameFlowTest, TicksInRightAnswerAndClearBoxesDoNotCount)
 {
     host.ticksPerBox = 5;
-    host.retryAnswers = {BoxCode::Yes};
+    host.retryAnswers = {BoxAnswer::Yes};
     startWithAge(20);
     for (int stage = 0; stage < 6; ++stage) {
         ticks(3);
@@ -251,7 +251,7 @@ TEST_F(GameFlowTest, TicksInRightAnswerAndClearBoxesDoNotCount)
 TEST_F(GameFlowTest, TicksInGameOverBoxesCountUntilANewGame)
 {
     host.ticksPerBox = 5;
-    host.retryAnswers = {BoxCode::No};
+    host.retryAnswers = {BoxAnswer::No};
     startWithAge(20);
     ticks(3);
     answerWrong();
@@ -271,7 +271,7 @@ TEST_F(GameFlowTest, AnswerAgeNeverRepeats)
     EXPECT_EQ(host.state.answerAge, 8);
     EXPECT_EQ(host.state.previousAnswerAge, 8);
     // Across a retry as well, after a wrong answer.
-    host.retryAnswers = {BoxCode::Yes};
+    host.retryAnswers = {BoxAnswer::Yes};
     randoms = {ageAsRandom(8), ageAsRandom(0)};
     answerWrong();
     EXPECT_EQ(host.state.answerAge, 0);
@@ -280,7 +280,7 @@ TEST_F(GameFlowTest, AnswerAgeNeverRepeats)
 
 TEST_F(GameFlowTest, RetryRestartsWithoutCreatingButtonsAgain)
 {
-    host.retryAnswers = {BoxCode::Yes, BoxCode::Yes, BoxCode::Yes};
+    host.retryAnswers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Yes};
     startWithAge(1);
     for (int game = 0; game < 3; ++game) {
         ticks(4);

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/Form1.h"
+#include "app/qt/Form1.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,7 +95,7 @@ TEST(HostileRecord, EveryKindOfFileStartsAndClosesCleanly)
         {
             Form1::Seams seams;
             seams.recordPath = path;
-            seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
+            seams.messageBox = [](const QString &, BoxStyle, const QString &) { return BoxAnswer::Ok; };
             seams.random = [] { return 0.5; };
             Form1 form(seams);
             EXPECT_EQ(form.state().bestTenths, c.expected);

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/PromptBox.h"
+#include "app/qt/PromptBox.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -26,7 +26,7 @@ struct Seen
 // Opens a box, looks at it once it is up, then presses `key` in it. When no
 // box comes up the test fails instead of waiting forever: every dialog
 // still open after two seconds is closed.
-BoxCode openAndPress(const QString &prompt, BoxCode style, const QString &title, Qt::Key key,
+BoxAnswer openAndPress(const QString &prompt, BoxStyle style, const QString &title, Qt::Key key,
                      Seen &seen)
 {
     QWidget parent;
@@ -60,9 +60,9 @@ BoxCode openAndPress(const QString &prompt, BoxCode style, const QString &title,
 TEST(PromptBox, RetryQuestionInJapaneseWithYesFirst)
 {
     Seen seen;
-    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxCode::YesNo, QStringLiteral("Tamblo"),
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxStyle::YesNo, QStringLiteral("Tamblo"),
                            Qt::Key_Return, seen),
-              BoxCode::Yes);
+              BoxAnswer::Yes);
     EXPECT_EQ(seen.title, QStringLiteral("Tamblo"));
     EXPECT_EQ(seen.text, QStringLiteral("また挑戦しますか？"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
@@ -72,17 +72,17 @@ TEST(PromptBox, RetryQuestionInJapaneseWithYesFirst)
     EXPECT_EQ(seen.defaultButton, QStringLiteral("はい"));
 
     Seen escaped;
-    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxCode::YesNo, QStringLiteral("Tamblo"),
+    EXPECT_EQ(openAndPress(QStringLiteral("また挑戦しますか？"), BoxStyle::YesNo, QStringLiteral("Tamblo"),
                            Qt::Key_Escape, escaped),
-              BoxCode::No);
+              BoxAnswer::No);
 }
 
 TEST(PromptBox, OkBoxKeepsItsTextExactly)
 {
     Seen seen;
     const QString prompt = QStringLiteral("ゲームクリア!\r\n\r\n所要時間 123.4秒");
-    EXPECT_EQ(openAndPress(prompt, BoxCode::OkOnly, QStringLiteral("ハイスコア"), Qt::Key_Return, seen),
-              BoxCode::Ok);
+    EXPECT_EQ(openAndPress(prompt, BoxStyle::OkOnly, QStringLiteral("ハイスコア"), Qt::Key_Return, seen),
+              BoxAnswer::Ok);
     EXPECT_EQ(seen.text, prompt);
     EXPECT_EQ(seen.title, QStringLiteral("ハイスコア"));
     EXPECT_EQ(seen.buttons, QStringList{QStringLiteral("OK")});

@@ -1,10 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/AnswerButton.h"
-#include "app/ClickLabel.h"
-#include "app/ControlArray.h"
-#include "app/Form1.h"
+#include "app/qt/AnswerButton.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/ControlArray.h"
+#include "app/qt/Form1.h"
 #include "app/RandomSource.h"
 #include "board/StageLayout.h"
 
@@ -67,7 +67,7 @@ private:
         Form1::Seams seams;
         seams.recordPath = m_dir.filePath(QStringLiteral("HighScore.mtt"));
         seams.random = [this] { return m_gameRandom(); };
-        seams.messageBox = [this](const QString &prompt, BoxCode style, const QString &title) {
+        seams.messageBox = [this](const QString &prompt, BoxStyle style, const QString &title) {
             return box(prompt, style, title);
         };
         m_form = std::make_unique<Form1>(seams);
@@ -78,7 +78,7 @@ private:
         check();
     }
 
-    BoxCode box(const QString &prompt, BoxCode style, const QString &title)
+    BoxAnswer box(const QString &prompt, BoxStyle style, const QString &title)
     {
         // Time stands still in the right-answer, clear and new-best boxes
         // and runs on in the others (the high-score box included). Ticks
@@ -92,11 +92,11 @@ private:
         if (prompt.startsWith(QStringLiteral("ゲームクリア")))
             ++m_clears;
         ticks(pick(4));
-        if (style != BoxCode::YesNo)
-            return BoxCode::Ok;
+        if (style != BoxStyle::YesNo)
+            return BoxAnswer::Ok;
         m_inRetry = true;
         m_closing = pick(10) >= 8;
-        return m_closing ? BoxCode::No : BoxCode::Yes;
+        return m_closing ? BoxAnswer::No : BoxAnswer::Yes;
     }
 
     void ticks(int count)

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/TerminationSignals.h"
+#include "app/qt/TerminationSignals.h"
 
 #include <QSignalSpy>
 

@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "app/GameFlow.h"
 #include "board/StageLayout.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,7 @@
 #include <vector>
 
 namespace {
-const BoardRect &Board = GameFlow::Board;
+const BoardRect &Board = GameBoard;
 
 // A scripted random source that also counts what it hands out.
 struct Script

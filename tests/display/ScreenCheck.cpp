@@ -11,10 +11,10 @@
 //                                       the stage shown lies, in game pixels
 // The scale is QT_SCALE_FACTOR of the screenshot; every pixel of the game
 // must then be a clean scale x scale block. Exits non-zero with a reason.
-#include "app/ClickLabel.h"
-#include "app/Form1.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/Form1.h"
 #include "app/GameFlow.h"
-#include "app/SurfaceWidget.h"
+#include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
 
@@ -122,7 +122,7 @@ QImage reference(std::optional<int> startAge)
         loaded = true;
         return value;
     };
-    seams.messageBox = [](const QString &, BoxCode, const QString &) { return BoxCode::Ok; };
+    seams.messageBox = [](const QString &, BoxStyle, const QString &) { return BoxAnswer::Ok; };
     Form1 form(seams);
     form.show();
     if (startAge)
@@ -209,7 +209,7 @@ void printAnswer(const QImage &client, int stage)
     const std::optional<StageLayout> layout = StageLayout::forStage(stage);
     if (!age || !layout)
         fail("no disc to answer, or no such stage");
-    const BoardRect &board = GameFlow::Board;
+    const BoardRect &board = GameBoard;
     const int index = layout->answerIndex(*age);
     const float width = layout->buttonWidth(board);
     const float height = layout->buttonHeight(board);

@@ -5,9 +5,9 @@
 // click on the title would start one: for displays where the test cannot
 // send input (a headless Wayland compositor has no way to inject it).
 // Usage: started_game <record file>. Ends, saving, on SIGTERM.
-#include "app/ClickLabel.h"
-#include "app/Form1.h"
-#include "app/TerminationSignals.h"
+#include "app/qt/ClickLabel.h"
+#include "app/qt/Form1.h"
+#include "app/qt/TerminationSignals.h"
 
 #include <QApplication>
 #include <QStyleFactory>

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 // Feeds arbitrary bytes to the best-time reader, as text and as a real file.
-#include "record/BestTimeFile.h"
+#include "record/qt/BestTimeFile.h"
 #include "record/BestTimeFormat.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "record/BestTimeFile.h"
+#include "record/qt/BestTimeFile.h"
 
 #include <QDir>
 #include <QFile>

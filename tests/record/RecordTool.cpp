@@ -5,7 +5,7 @@
 // must act as another user: they drop privileges and then start this tool.
 //   record_tool load PATH          prints the value the game would start with
 //   record_tool save PATH TENTHS   exits 0 when saved, else prints the reason
-#include "record/BestTimeFile.h"
+#include "record/qt/BestTimeFile.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
-#include "render/DrawingSurface.h"
+#include "render/qt/DrawingSurface.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "BoxCode.h"
+#include "app/BoxKinds.h"
 
 #include <QString>
 
@@ -15,5 +15,5 @@ class PromptBox
 {
 public:
     // Shows the box and waits for its answer.
-    static BoxCode exec(QWidget *parent, const QString &prompt, BoxCode style, const QString &title);
+    static BoxAnswer exec(QWidget *parent, const QString &prompt, BoxStyle style, const QString &title);
 };

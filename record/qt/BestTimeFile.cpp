@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "BestTimeFile.h"
-#include "BestTimeFormat.h"
+#include "record/BestTimeFormat.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -44,7 +44,7 @@ int main(int argc, char *argv[])
     // button would, saving on the way; the program then exits normally.
     TerminationSignals terminations;
     QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::saveBestTime);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::SaveBestTime);
     window.show();
     return app.exec();
 }

@@ -6,11 +6,11 @@
 #include "ClickLabel.h"
 #include "ControlArray.h"
 #include "PromptBox.h"
-#include "RandomSource.h"
+#include "app/RandomSource.h"
 #include "SurfaceWidget.h"
-#include "../board/StageLayout.h"
-#include "../record/TimeText.h"
-#include "../render/PhaseDisc.h"
+#include "board/StageLayout.h"
+#include "record/TimeText.h"
+#include "render/PhaseDisc.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -70,7 +70,7 @@ void makeYellow(QLabel *label)
 Form1::Seams withDefaults(Form1::Seams seams, QWidget *window)
 {
     if (!seams.messageBox) {
-        seams.messageBox = [window](const QString &prompt, BoxCode style, const QString &title) {
+        seams.messageBox = [window](const QString &prompt, BoxStyle style, const QString &title) {
             return PromptBox::exec(window, prompt, style, title);
         };
     }
@@ -211,11 +211,11 @@ void Form1::closeEvent(QCloseEvent *event)
     // save that fails leaves the old file as it was; the program ends all
     // the same.
     m_timer1->stop();
-    saveBestTime();
+    SaveBestTime();
     event->accept();
 }
 
-void Form1::saveBestTime()
+void Form1::SaveBestTime()
 {
     QString reason;
     if (!m_record.save(m_state.bestTenths, &reason))
@@ -241,18 +241,18 @@ void Form1::answerClicked(int index)
 void Form1::showHighScore()
 {
     // Shown at any time; the timer keeps running and nothing changes.
-    messageBox(TimeText::bestTimePrompt(m_state.bestTenths), BoxCode::OkOnly, HighScoreTitle);
+    ShowBox(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
 }
 
-BoxCode Form1::messageBox(const std::string &prompt, BoxCode style, const std::string &title)
+BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
 {
     // On the way out every question is answered No without being asked.
     if (m_ending)
-        return style == BoxCode::YesNo ? BoxCode::No : BoxCode::Ok;
+        return style == BoxStyle::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
     return m_seams.messageBox(QString::fromStdString(prompt), style, QString::fromStdString(title));
 }
 
-void Form1::setTimerEnabled(bool enabled)
+void Form1::SetTimerEnabled(bool enabled)
 {
     if (enabled)
         m_timer1->start();
@@ -260,20 +260,20 @@ void Form1::setTimerEnabled(bool enabled)
         m_timer1->stop();
 }
 
-void Form1::createAnswerButtons()
+void Form1::CreateAnswerButtons()
 {
     for (int index = 1; index < StageLayout::ButtonCount; ++index)
         m_command1->load(index)->setVisible(true);
 }
 
-void Form1::showQuestion(const std::string &question, int promptBottom)
+void Form1::ShowQuestion(const std::string &question, int promptBottom)
 {
     m_label1->hide();
     m_label2->move(m_label2->x(), promptBottom - m_label2->height());
     m_label2->setText(QString::fromStdString(question));
 }
 
-void Form1::unload()
+void Form1::Unload()
 {
     // Once the session ends the window is already closed and saved.
     if (!m_ending)

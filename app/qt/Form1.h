@@ -3,11 +3,11 @@
 
 #pragma once
 
-#include "FlowHost.h"
-#include "GameFlow.h"
-#include "GameState.h"
-#include "../record/BestTimeFile.h"
-#include "../render/DrawingSurface.h"
+#include "app/FlowHost.h"
+#include "app/GameFlow.h"
+#include "app/GameState.h"
+#include "record/qt/BestTimeFile.h"
+#include "render/qt/DrawingSurface.h"
 
 #include <QMainWindow>
 
@@ -36,7 +36,7 @@ public:
     // and the best-time file of this program.
     struct Seams
     {
-        std::function<BoxCode(const QString &prompt, BoxCode style, const QString &title)> messageBox;
+        std::function<BoxAnswer(const QString &prompt, BoxStyle style, const QString &title)> messageBox;
         std::function<double()> random;
         std::optional<QString> recordPath;
     };
@@ -76,7 +76,7 @@ public slots:
     void Timer1Tick();
     // Writes the best time now; a failure is told on standard error and the
     // game goes on.
-    void saveBestTime() override;
+    void SaveBestTime() override;
     // Closes the window as its close button does, on request from outside
     // the game (a termination signal): a box that is open goes away and no
     // other box is shown on the way out.
@@ -92,11 +92,11 @@ private:
     void showHighScore();
 
     // FlowHost
-    BoxCode messageBox(const std::string &prompt, BoxCode style, const std::string &title) override;
-    void setTimerEnabled(bool enabled) override;
-    void createAnswerButtons() override;
-    void showQuestion(const std::string &question, int promptBottom) override;
-    void unload() override;
+    BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
+    void SetTimerEnabled(bool enabled) override;
+    void CreateAnswerButtons() override;
+    void ShowQuestion(const std::string &question, int promptBottom) override;
+    void Unload() override;
 
     Seams m_seams;
     GameState m_state;

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "SurfaceWidget.h"
-#include "../render/DrawingSurface.h"
+#include "render/qt/DrawingSurface.h"
 
 #include <QPaintEvent>
 #include <QPainter>
