@@ -18,7 +18,12 @@ public:
     virtual BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) = 0;
     // The window's operations, named as the window names them.
     virtual void LoadBestTime() = 0;
-    // Writes the best time to the record file at once, as a new best is set.
+    // Takes the stored best time when it is better than best tenths: another
+    // copy of the game may have set it since the load.
+    virtual void RereadBestTime() = 0;
+    // Writes best tenths to the record at once, keeping the better of it and
+    // the stored time; afterwards best tenths is the time the record keeps.
+    // A save that fails leaves best tenths as it was.
     virtual void SaveBestTime() = 0;
     virtual void DrawDisc() = 0;
     virtual void LayoutBoard() = 0;

@@ -70,28 +70,41 @@ void GameFlow::rightAnswer()
 {
     // Time spent reading the box does not count.
     m_host.SetTimerEnabled(false);
-    box(RightPrompt, BoxStyle::OkOnly);
-    if (m_state.stage < LastStage) {
-        m_host.SetTimerEnabled(true);
-        newAnswerAge();
-        ++m_state.stage;
-        showStage();
+    if (m_state.stage >= LastStage) {
+        // The clear is judged, and a new best stored, before any box shows:
+        // a kill or a power cut while a box is open cannot take it.
+        const bool newBest = recordClear();
+        box(RightPrompt, BoxStyle::OkOnly);
+        clear(newBest);
         return;
     }
-    clear();
+    box(RightPrompt, BoxStyle::OkOnly);
+    m_host.SetTimerEnabled(true);
+    newAnswerAge();
+    ++m_state.stage;
+    showStage();
 }
 
-void GameFlow::clear()
+bool GameFlow::recordClear()
 {
+    // Judged against the freshest best, so that no copy of the game calls a
+    // time new that another copy has already beaten.
     const std::int32_t time = m_state.elapsedTenths;
-    box(ClearPrompt + TimeText::format(time), BoxStyle::OkOnly);
-    if (time < m_state.bestTenths) {
-        m_state.bestTenths = time;
-        // Stored before anything else can happen: a crash or a kill in the
-        // next game must not take the new best with it.
-        m_host.SaveBestTime();
+    m_host.RereadBestTime();
+    if (time >= m_state.bestTenths)
+        return false;
+    m_state.bestTenths = time;
+    m_host.SaveBestTime();
+    // Another copy may have stored a better time in the meantime: then the
+    // record keeps that one, and this clear is no new best.
+    return m_state.bestTenths == time;
+}
+
+void GameFlow::clear(bool newBest)
+{
+    box(ClearPrompt + TimeText::format(m_state.elapsedTenths), BoxStyle::OkOnly);
+    if (newBest)
         box(NewBestPrompt, BoxStyle::OkOnly);
-    }
     m_host.SetTimerEnabled(true);
     askRetry();
 }
@@ -101,6 +114,13 @@ void GameFlow::wrongAnswer()
     // The timer runs on; a new game wipes what it counts here.
     box(GameOverPrompt, BoxStyle::OkOnly);
     askRetry();
+}
+
+void GameFlow::showHighScore()
+{
+    // The timer keeps running and nothing but the best time changes.
+    m_host.RereadBestTime();
+    box(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
 }
 
 void GameFlow::askRetry()
@@ -134,7 +154,7 @@ void GameFlow::showStage()
     m_host.LayoutBoard();
 }
 
-BoxAnswer GameFlow::box(const std::string &prompt, BoxStyle style)
+BoxAnswer GameFlow::box(const std::string &prompt, BoxStyle style, const std::string &title)
 {
-    return m_host.ShowBox(prompt, style, Title);
+    return m_host.ShowBox(prompt, style, title);
 }

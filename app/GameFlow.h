@@ -21,6 +21,7 @@ class GameFlow
 public:
     static constexpr int LastStage = 5;
     static constexpr const char *Title = "Tamblo";
+    static constexpr const char *HighScoreTitle = "ハイスコア";
 
     // Uniform numbers in [0, 1).
     using Random = std::function<double()>;
@@ -35,18 +36,21 @@ public:
     void tick();
     // A click on an answer button, judged by the number on its caption.
     void answer(int captionValue);
+    // The menu command: the best time in a box, at any moment.
+    void showHighScore();
 
     bool started() const { return m_started; }
 
 private:
     void rightAnswer();
     void wrongAnswer();
-    void clear();
+    bool recordClear();
+    void clear(bool newBest);
     void askRetry();
     void newAnswerAge();
     void showStage();
     std::int32_t randomAge();
-    BoxAnswer box(const std::string &prompt, BoxStyle style);
+    BoxAnswer box(const std::string &prompt, BoxStyle style, const std::string &title = Title);
 
     GameState &m_state;
     FlowHost &m_host;

@@ -9,7 +9,6 @@
 #include "app/RandomSource.h"
 #include "SurfaceWidget.h"
 #include "board/StageLayout.h"
-#include "record/TimeText.h"
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
@@ -32,7 +31,6 @@ const QColor Form1::Background(0, 0, 64);
 
 namespace {
 const QColor LabelText(255, 255, 0);
-const char *const HighScoreTitle = "ハイスコア";
 
 // The game's own faces come first; where a system lacks them, Noto's (or
 // IPA's) Japanese faces take their place at the same pixel sizes.
@@ -106,8 +104,8 @@ void Form1::buildControls()
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
 
-    m_highScore = menuBar()->addAction(QString::fromUtf8(HighScoreTitle));
-    connect(m_highScore, &QAction::triggered, this, &Form1::showHighScore);
+    m_highScore = menuBar()->addAction(QString::fromUtf8(GameFlow::HighScoreTitle));
+    connect(m_highScore, &QAction::triggered, this, [this] { m_flow.showHighScore(); });
 
     m_canvas = new SurfaceWidget(m_surface, this);
     setCentralWidget(m_canvas);
@@ -215,10 +213,18 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void Form1::RereadBestTime()
+{
+    if (const std::optional<std::int32_t> stored = m_record.read(); stored && *stored < m_state.bestTenths)
+        m_state.bestTenths = *stored;
+}
+
 void Form1::SaveBestTime()
 {
     QString reason;
-    if (!m_record.save(m_state.bestTenths, &reason))
+    if (const std::optional<std::int32_t> kept = m_record.save(m_state.bestTenths, &reason))
+        m_state.bestTenths = *kept;
+    else
         std::fprintf(stderr, "tamblo: the best time could not be saved to %s: %s\n",
                      qPrintable(QDir::toNativeSeparators(m_record.path())), qPrintable(reason));
 }
@@ -236,12 +242,6 @@ void Form1::answerClicked(int index)
     bool isNumber = false;
     const int value = m_command1->item(index)->text().toInt(&isNumber);
     m_flow.answer(isNumber ? value : -1);
-}
-
-void Form1::showHighScore()
-{
-    // Shown at any time; the timer keeps running and nothing changes.
-    ShowBox(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
 }
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)

@@ -74,9 +74,10 @@ public:
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
     void Timer1Tick();
-    // Writes the best time now; a failure is told on standard error and the
-    // game goes on.
+    // Writes the best time now, keeping the better of it and the stored
+    // one; a failure is told on standard error and the game goes on.
     void SaveBestTime() override;
+    void RereadBestTime() override;
     // Closes the window as its close button does, on request from outside
     // the game (a termination signal): a box that is open goes away and no
     // other box is shown on the way out.
@@ -89,7 +90,6 @@ private:
     void buildControls();
     void centreOnScreen();
     void answerClicked(int index);
-    void showHighScore();
 
     // FlowHost
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;

@@ -148,23 +148,23 @@ std::int32_t BestTimeFile::load() const
     return read().value_or(Missing);
 }
 
-bool BestTimeFile::save(std::int32_t tenths, QString *reason) const
+std::optional<std::int32_t> BestTimeFile::save(std::int32_t tenths, QString *reason) const
 {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return fail(reason, QStringLiteral("its folder cannot be created"));
+        return fail(reason, QStringLiteral("its folder cannot be created")), std::nullopt;
 
     // Two copies of the game may close at the same moment: each reads and
     // writes under the lock, so the better time of the two is what stays.
     QLockFile lock(m_path + QStringLiteral(".lock"));
     if (!lock.tryLock(LockWaitMs))
-        return fail(reason, lockProblem(lock.error()));
+        return fail(reason, lockProblem(lock.error())), std::nullopt;
 
     const std::optional<QString> target = recordTarget(m_path);
     const std::optional<std::int32_t> stored = target ? readPlainFile(*target) : std::nullopt;
     const std::int32_t best = stored ? std::min(*stored, tenths) : tenths;
     const QString plainFile = target.value_or(m_path);
     if (!clearForPlainFile(plainFile, reason))
-        return false;
+        return std::nullopt;
 
     // QSaveFile writes a temporary file beside the old one and renames it
     // over the old one only on commit. Unbuffered, a failed write shows at
@@ -177,7 +177,12 @@ bool BestTimeFile::save(std::int32_t tenths, QString *reason) const
     if (file.write(line.data(), size) != size) {
         const QString why = file.errorString();
         file.cancelWriting();
-        return fail(reason, why);
+        fail(reason, why);
+        return std::nullopt;
     }
-    return file.commit() || fail(reason, file.errorString());
+    if (!file.commit()) {
+        fail(reason, file.errorString());
+        return std::nullopt;
+    }
+    return best;
 }

@@ -49,9 +49,10 @@ public:
     // that a copy of the game closing late never undoes a better time that
     // another copy saved. Another copy's save waits on a lock beside the
     // record. The old file stays as it was until the new one is complete,
-    // so neither a kill nor a full disk can lose the record. Returns false,
-    // with the reason in `reason` when given, when nothing could be written.
-    bool save(std::int32_t tenths, QString *reason = nullptr) const;
+    // so neither a kill nor a full disk can lose the record. Returns the
+    // time the record keeps now, or nothing, with the reason in `reason`
+    // when given, when nothing could be written.
+    std::optional<std::int32_t> save(std::int32_t tenths, QString *reason = nullptr) const;
 
 private:
     QString m_path;

@@ -233,7 +233,7 @@ TEST_F(BestTimeFileTest, ASaveThatCannotCompleteKeepsTheOldRecord)
     struct rlimit tight = old;
     tight.rlim_cur = 3;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const bool saved = file().save(2147483647);
+    const bool saved = file().save(2147483647).has_value();
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previousHandler);
 
