@@ -8,116 +8,312 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+
+// The record is written with plain system calls rather than QSaveFile:
+// QSaveFile opens its path by name and resolves a link there by itself, so
+// a link that a neighbour puts back after any check would be written
+// through. Here every step works on a descriptor of the folder that really
+// holds the file: the temporary file is created with O_EXCL|O_NOFOLLOW, and
+// renameat replaces whatever stands at the name, a link included, without
+// ever following it.
 
 namespace {
-QByteArray nativeName(const QString &path)
+// A file descriptor that closes itself.
+class Descriptor
 {
-    return QFile::encodeName(path);
-}
-
-bool exists(const QString &path)
-{
-    struct stat info {};
-    return ::lstat(nativeName(path).constData(), &info) == 0;
-}
-
-// Where the record's bytes really are: the path itself, unless it is a
-// symbolic link. A link that the player made (it belongs to the user
-// running the game) to a plain file of the player's own is followed, so a
-// record kept in a synced folder stays there. Any other link gives nothing:
-// it is neither read nor written through.
-std::optional<QString> recordTarget(const QString &path)
-{
-    const QByteArray name = nativeName(path);
-    struct stat link {};
-    if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
-        return path;
-    const uid_t player = ::geteuid();
-    struct stat target {};
-    if (link.st_uid != player || ::stat(name.constData(), &target) != 0
-        || !S_ISREG(target.st_mode) || target.st_uid != player)
-        return std::nullopt;
-    return QFileInfo(path).canonicalFilePath();
-}
-
-// The number at the start of a plain file. Opened without blocking and
-// without following links, so that neither a pipe nor a link slipped in
-// can hang the start or lead elsewhere, and only then checked.
-std::optional<std::int32_t> readPlainFile(const QString &path)
-{
-    const int fd = ::open(nativeName(path).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-
-    std::optional<std::int32_t> value;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        char prefix[BestTimeFile::PrefixSize];
-        std::size_t size = 0;
-        bool failed = false;
-        while (size < sizeof prefix) {
-            const ssize_t got = ::read(fd, prefix + size, sizeof prefix - size);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                failed = true;
-            if (got <= 0)
-                break;
-            size += static_cast<std::size_t>(got);
-        }
-        if (!failed)
-            value = BestTimeFormat::parse({prefix, size}, size < sizeof prefix);
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    Descriptor(Descriptor &&other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        std::swap(m_fd, other.m_fd);
+        return *this;
     }
-    ::close(fd);
-    return value;
-}
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
 
-bool fail(QString *reason, const QString &why)
+private:
+    int m_fd = -1;
+};
+
+std::optional<std::int32_t> failed(QString *reason, const QString &why)
 {
     if (reason)
         *reason = why;
-    return false;
+    return std::nullopt;
 }
 
-// Whatever stands at the path and is no plain file (a link that is not
-// followed, a pipe, a device) is taken away, the link itself and never its
-// target, so that a plain file can take its place. A folder stays.
-bool clearForPlainFile(const QString &path, QString *reason)
+QString systemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Where the record's bytes really are: a folder, held open, and a name in
+// it. Normally the record's own folder and name. A link at the name that
+// the player made (it belongs to the user running the game) is followed
+// once, to a plain file of the player's or to a name where none exists yet
+// (a synced folder not yet filled), so a record kept elsewhere stays there.
+// Any other link is not followed: it is the name itself that is replaced.
+struct Place
+{
+    Descriptor folder;
+    std::string name;
+    // Reached through the player's link: the file found there, if any,
+    // must still be that very file when it is opened.
+    bool throughLink = false;
+    std::optional<std::pair<dev_t, ino_t>> linkedFile;
+};
+
+bool isPlayersPlainFile(const struct stat &info)
+{
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
+}
+
+std::optional<Place> followPlayersLink(const Descriptor &folder, const std::string &name,
+                                       const struct stat &link, QString *reason)
+{
+    if (link.st_uid != ::geteuid())
+        return std::nullopt;
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = ::readlinkat(folder.get(), name.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size())
+        return std::nullopt;
+    target.resize(static_cast<std::size_t>(length));
+
+    const std::size_t slash = target.rfind('/');
+    const std::string targetName = slash == std::string::npos ? target : target.substr(slash + 1);
+    const std::string targetFolder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    if (targetName.empty() || targetName == "." || targetName == "..")
+        return std::nullopt;
+    // A relative link is read from the link's own folder, as the system does.
+    Descriptor there(::openat(folder.get(), targetFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!there.valid()) {
+        if (reason)
+            *reason = QStringLiteral("the folder its link leads to cannot be opened: %1").arg(systemError(errno));
+        return Place{}; // no folder: the save fails, the link stays
+    }
+    struct stat file {};
+    if (::fstatat(there.get(), targetName.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? std::optional<Place>(Place{std::move(there), targetName, true, {}})
+                               : std::nullopt;
+    if (!isPlayersPlainFile(file))
+        return std::nullopt;
+    return Place{std::move(there), targetName, true, std::make_pair(file.st_dev, file.st_ino)};
+}
+
+// The place of the record at `path`, or nothing (with the reason) when it
+// cannot be reached at all.
+std::optional<Place> locate(const QString &path, QString *reason)
 {
     const QFileInfo info(path);
-    if (!info.isSymLink() && (!info.exists() || info.isFile()))
-        return true;
-    if (!info.isSymLink() && info.isDir())
-        return fail(reason, QStringLiteral("a folder stands at its place"));
-    QFile other(path);
-    return other.remove() || fail(reason, other.errorString());
+    Descriptor folder(::open(QFile::encodeName(info.absolutePath()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) {
+        failed(reason, QStringLiteral("its folder cannot be opened: %1").arg(systemError(errno)));
+        return std::nullopt;
+    }
+    std::string name = QFile::encodeName(info.fileName()).toStdString();
+    struct stat at {};
+    if (::fstatat(folder.get(), name.c_str(), &at, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(at.st_mode)) {
+        QString why;
+        if (std::optional<Place> linked = followPlayersLink(folder, name, at, &why)) {
+            if (!linked->folder.valid()) {
+                failed(reason, why);
+                return std::nullopt;
+            }
+            return linked;
+        }
+    }
+    return Place{std::move(folder), std::move(name), false, {}};
 }
 
-QString lockProblem(QLockFile::LockError error)
+// The number at the start of the plain file at the place. Opened without
+// blocking and without following links, so that neither a pipe nor a link
+// slipped in can hang the start or lead elsewhere, and only then checked:
+// the file actually opened must be the one the place names.
+std::optional<std::int32_t> readAt(const Place &place)
 {
-    switch (error) {
-    case QLockFile::LockFailedError:
-        return QStringLiteral("another copy of the game kept its lock too long");
-    case QLockFile::PermissionError:
-        return QStringLiteral("its lock file cannot be created");
-    default:
-        return QStringLiteral("its lock file cannot be used");
+    Descriptor file(::openat(place.folder.get(), place.name.c_str(),
+                             O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (place.throughLink && (!isPlayersPlainFile(info) || !place.linkedFile
+                              || *place.linkedFile != std::make_pair(info.st_dev, info.st_ino)))
+        return std::nullopt;
+
+    char prefix[BestTimeFile::PrefixSize];
+    std::size_t size = 0;
+    while (size < sizeof prefix) {
+        const ssize_t got = ::read(file.get(), prefix + size, sizeof prefix - size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        size += static_cast<std::size_t>(got);
     }
+    return BestTimeFormat::parse({prefix, size}, size < sizeof prefix);
+}
+
+// Two copies of the game may save at the same moment: each reads and writes
+// while it holds a lock on a file beside the record, so the better time of
+// the two is what stays. The lock is the system's record lock, which the
+// kernel drops the moment its process ends: a lock file that no running copy
+// holds (one left by a crash or a kill) is simply taken at once and never
+// delays a save. The holder removes the file before it lets go; a copy that
+// was waiting on the removed file sees that its name now leads elsewhere
+// and starts over, so two copies never both hold the lock.
+class RecordLock
+{
+public:
+    static std::optional<RecordLock> take(const Place &place, QString *reason)
+    {
+        const std::string name = place.name + ".lock";
+        const QString shownName = QFile::decodeName(name.c_str());
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(BestTimeFile::LockWaitMs);
+        for (;;) {
+            Descriptor file = open(place.folder, name);
+            if (!file.valid()) {
+                failed(reason, QStringLiteral("its lock file %1 cannot be opened: %2").arg(shownName, systemError(errno)));
+                return std::nullopt;
+            }
+            if (!waitFor(file, deadline)) {
+                if (errno == EACCES || errno == EAGAIN)
+                    failed(reason, QStringLiteral("another running copy of the game (process %1) holds its lock file %2")
+                                       .arg(holder(file), shownName));
+                else
+                    failed(reason, QStringLiteral("its lock file %1 cannot be locked: %2").arg(shownName, systemError(errno)));
+                return std::nullopt;
+            }
+            if (stillNamed(place.folder, name, file))
+                return RecordLock(place.folder.get(), name, std::move(file));
+        }
+    }
+
+    RecordLock(RecordLock &&) = default;
+    RecordLock &operator=(RecordLock &&) = delete;
+    ~RecordLock()
+    {
+        if (m_file.valid())
+            ::unlinkat(m_folder, m_name.c_str(), 0);
+    }
+
+private:
+    RecordLock(int folder, std::string name, Descriptor file)
+        : m_folder(folder), m_name(std::move(name)), m_file(std::move(file)) {}
+
+    static Descriptor open(const Descriptor &folder, const std::string &name)
+    {
+        constexpr int Flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+        Descriptor file(::openat(folder.get(), name.c_str(), Flags, 0666));
+        // A link planted at the lock's name is taken away, never followed.
+        if (!file.valid() && errno == ELOOP && ::unlinkat(folder.get(), name.c_str(), 0) == 0)
+            file = Descriptor(::openat(folder.get(), name.c_str(), Flags, 0666));
+        struct stat info {};
+        if (file.valid() && (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))) {
+            errno = EINVAL;
+            return Descriptor();
+        }
+        return file;
+    }
+
+    static bool waitFor(const Descriptor &file, std::chrono::steady_clock::time_point deadline)
+    {
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        while (::fcntl(file.get(), F_SETLK, &whole) != 0) {
+            if (errno != EACCES && errno != EAGAIN && errno != EINTR)
+                return false;
+            if (std::chrono::steady_clock::now() >= deadline) {
+                errno = EAGAIN;
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
+    }
+
+    static bool stillNamed(const Descriptor &folder, const std::string &name, const Descriptor &file)
+    {
+        struct stat held {};
+        struct stat named {};
+        return ::fstat(file.get(), &held) == 0
+               && ::fstatat(folder.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+               && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    }
+
+    static QString holder(const Descriptor &file)
+    {
+        struct flock probe {};
+        probe.l_type = F_WRLCK;
+        probe.l_whence = SEEK_SET;
+        if (::fcntl(file.get(), F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK)
+            return QString::number(probe.l_pid);
+        return QStringLiteral("unknown");
+    }
+
+    int m_folder;
+    std::string m_name;
+    Descriptor m_file;
+};
+
+bool writeAll(int fd, const std::string &bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0)
+            return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// A new, uniquely named file in the place's folder, never a link.
+std::pair<Descriptor, std::string> createTemporary(const Place &place)
+{
+    static std::mt19937_64 names{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "." + place.name + "." + std::to_string(names() % 1000000000u) + ".tmp";
+        Descriptor file(::openat(place.folder.get(), name.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666));
+        if (file.valid() || errno != EEXIST)
+            return {std::move(file), file.valid() ? name : std::string()};
+    }
+    errno = EEXIST;
+    return {};
 }
 } // namespace
 
@@ -137,13 +333,14 @@ BestTimeFile BestTimeFile::forThisProgram()
 
 std::optional<std::int32_t> BestTimeFile::read() const
 {
-    const std::optional<QString> target = recordTarget(m_path);
-    return target ? readPlainFile(*target) : std::nullopt;
+    const std::optional<Place> place = locate(m_path, nullptr);
+    return place ? readAt(*place) : std::nullopt;
 }
 
 std::int32_t BestTimeFile::load() const
 {
-    if (!m_carryOver.isEmpty() && !exists(m_path))
+    struct stat info {};
+    if (!m_carryOver.isEmpty() && ::lstat(QFile::encodeName(m_path).constData(), &info) != 0)
         return BestTimeFile(m_carryOver).read().value_or(Missing);
     return read().value_or(Missing);
 }
@@ -151,38 +348,45 @@ std::int32_t BestTimeFile::load() const
 std::optional<std::int32_t> BestTimeFile::save(std::int32_t tenths, QString *reason) const
 {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return fail(reason, QStringLiteral("its folder cannot be created")), std::nullopt;
+        return failed(reason, QStringLiteral("its folder cannot be created"));
+    const std::optional<Place> place = locate(m_path, reason);
+    if (!place)
+        return std::nullopt;
+    step("found");
+    const std::optional<RecordLock> lock = RecordLock::take(*place, reason);
+    if (!lock)
+        return std::nullopt;
+    step("locked");
 
-    // Two copies of the game may close at the same moment: each reads and
-    // writes under the lock, so the better time of the two is what stays.
-    QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs))
-        return fail(reason, lockProblem(lock.error())), std::nullopt;
-
-    const std::optional<QString> target = recordTarget(m_path);
-    const std::optional<std::int32_t> stored = target ? readPlainFile(*target) : std::nullopt;
+    const std::optional<std::int32_t> stored = readAt(*place);
     const std::int32_t best = stored ? std::min(*stored, tenths) : tenths;
-    const QString plainFile = target.value_or(m_path);
-    if (!clearForPlainFile(plainFile, reason))
-        return std::nullopt;
+    struct stat old {};
+    const bool hasOld = ::fstatat(place->folder.get(), place->name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (hasOld && S_ISDIR(old.st_mode))
+        return failed(reason, QStringLiteral("a folder stands at its place"));
+    step("read");
 
-    // QSaveFile writes a temporary file beside the old one and renames it
-    // over the old one only on commit. Unbuffered, a failed write shows at
-    // once instead of in a last flush that could commit an empty file.
-    QSaveFile file(plainFile);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(reason, file.errorString());
-    const std::string line = BestTimeFormat::line(best);
-    const qint64 size = static_cast<qint64>(line.size());
-    if (file.write(line.data(), size) != size) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        fail(reason, why);
-        return std::nullopt;
-    }
-    if (!file.commit()) {
-        fail(reason, file.errorString());
-        return std::nullopt;
-    }
+    auto [file, temporary] = createTemporary(*place);
+    if (!file.valid())
+        return failed(reason, QStringLiteral("no temporary file can be made beside it: %1").arg(systemError(errno)));
+    const auto discard = [&](int error) {
+        ::unlinkat(place->folder.get(), temporary.c_str(), 0);
+        return failed(reason, systemError(error));
+    };
+    // The player's file keeps its permissions when it is replaced.
+    if (hasOld && isPlayersPlainFile(old) && ::fchmod(file.get(), old.st_mode & 07777) != 0)
+        return discard(errno);
+    if (!writeAll(file.get(), BestTimeFormat::line(best)) || ::fsync(file.get()) != 0)
+        return discard(errno);
+    if (::close(file.release()) != 0)
+        return discard(errno);
+    step("written");
+
+    if (::renameat(place->folder.get(), temporary.c_str(), place->folder.get(), place->name.c_str()) != 0)
+        return discard(errno);
+    // The new name itself must reach the disk, or a power cut could bring
+    // back the old one.
+    ::fsync(place->folder.get());
+    step("moved");
     return best;
 }

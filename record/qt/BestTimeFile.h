@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string_view>
 #include <utility>
 
 // The one-line file that keeps the best clear time from run to run.
@@ -20,6 +22,11 @@ public:
     static constexpr int PrefixSize = 4096;
     // How long a save waits for another copy of the game to finish its own.
     static constexpr int LockWaitMs = 5000;
+
+    // Runs between the steps of a save, with the name of the step just done
+    // ("found", "locked", "read", "written", "moved"): lets a test act
+    // as a hostile neighbour or as another copy at any instant.
+    using StepHook = std::function<void(std::string_view step)>;
 
     // `carryOver`, when given, is read in place of `path` as long as `path`
     // does not exist yet; it is never written.
@@ -35,6 +42,7 @@ public:
     static BestTimeFile forThisProgram();
 
     const QString &path() const { return m_path; }
+    void setStepHook(StepHook hook) { m_stepHook = std::move(hook); }
 
     // The stored value, or nothing when the file is missing, is not a plain
     // file (a pipe, a device, a folder), is a link that the player would
@@ -48,13 +56,22 @@ public:
     // Stores the smaller of `tenths` and the value the file holds now, so
     // that a copy of the game closing late never undoes a better time that
     // another copy saved. Another copy's save waits on a lock beside the
-    // record. The old file stays as it was until the new one is complete,
-    // so neither a kill nor a full disk can lose the record. Returns the
-    // time the record keeps now, or nothing, with the reason in `reason`
-    // when given, when nothing could be written.
+    // file. The new line goes to a temporary file that replaces the old one
+    // only when it is complete and on disk, so neither a kill, a power cut
+    // nor a full disk can lose the record; and nothing is ever written
+    // through a link at the record's name, except the player's own link to
+    // the player's own file. Returns the time the record keeps now, or
+    // nothing, with the reason in `reason` when given.
     std::optional<std::int32_t> save(std::int32_t tenths, QString *reason = nullptr) const;
 
 private:
+    void step(std::string_view name) const
+    {
+        if (m_stepHook)
+            m_stepHook(name);
+    }
+
     QString m_path;
     QString m_carryOver;
+    StepHook m_stepHook;
 };

@@ -16,6 +16,8 @@
 #include <grp.h>
 #include <limits>
 #include <optional>
+#include <poll.h>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -196,8 +198,7 @@ TEST_F(BestTimeFileTest, LinksToAnythingButAPlainFileAreReplacedNotFollowed)
     QTemporaryDir elsewhere;
     const QString folder = elsewhere.filePath(QStringLiteral("folder"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString targets[] = {QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), folder,
-                               elsewhere.filePath(QStringLiteral("nowhere"))};
+    const QString targets[] = {QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), folder};
     for (const QString &target : targets) {
         SCOPED_TRACE(target.toStdString());
         QFile::remove(path());
@@ -209,7 +210,30 @@ TEST_F(BestTimeFileTest, LinksToAnythingButAPlainFileAreReplacedNotFollowed)
     }
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_TRUE(QDir(folder).isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(elsewhere.filePath(QStringLiteral("nowhere"))));
+}
+
+TEST_F(BestTimeFileTest, ThePlayersLinkToAFileNotThereYetIsKept)
+{
+    // A synced folder before its first record: the file is made where the
+    // link leads. A folder that is not there at all fails the save, and
+    // the link stays for the day it comes back.
+    QTemporaryDir synced;
+    const QString target = synced.filePath(QStringLiteral("record.txt"));
+    ASSERT_TRUE(QFile::link(target, path()));
+    EXPECT_EQ(file().load(), 999);
+    ASSERT_EQ(file().save(88), 88);
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(contents(), QByteArray("88\r\n"));
+    EXPECT_EQ(QDir(synced.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("record.txt")});
+
+    QFile::remove(path());
+    const QString unmounted = synced.filePath(QStringLiteral("unmounted/record.txt"));
+    ASSERT_TRUE(QFile::link(unmounted, path()));
+    QString reason;
+    EXPECT_EQ(file().save(77, &reason), std::nullopt);
+    EXPECT_TRUE(reason.contains(QStringLiteral("folder its link leads to"))) << reason.toStdString();
+    EXPECT_EQ(QFileInfo(path()).symLinkTarget(), unmounted);
+    EXPECT_FALSE(QFileInfo::exists(synced.filePath(QStringLiteral("unmounted"))));
 }
 
 TEST_F(BestTimeFileTest, AFileThatCannotBeOpenedGives999)
@@ -379,4 +403,199 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
 
     ::chmod(QFile::encodeName(program.path()).constData(), 0755);
     EXPECT_EQ(BestTimeFile::inWritableFolder(program.path(), user.path()).path(), besideProgram);
+}
+
+TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
+{
+    // A neighbour who can write the record's folder puts a link to another
+    // file of the player's at the record's name, between any two steps of a
+    // save. As root the link is made another user's, as a neighbour's is.
+    QTemporaryDir elsewhere;
+    const QString diary = elsewhere.filePath(QStringLiteral("diary.txt"));
+    for (const char *at : {"found", "locked", "read", "written"}) {
+        SCOPED_TRACE(at);
+        QFile::remove(path());
+        write("500\r\n");
+        {
+            QFile f(diary);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("dear diary\n");
+        }
+        BestTimeFile record = file();
+        record.setStepHook([&](std::string_view step) {
+            if (step != at)
+                return;
+            QFile::remove(path());
+            ASSERT_TRUE(QFile::link(diary, path()));
+            if (::geteuid() == 0)
+                ownedBy(path(), Nobody);
+        });
+        EXPECT_EQ(record.save(123), 123);
+        QFile f(diary);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), QByteArray("dear diary\n"));
+        EXPECT_FALSE(QFileInfo(path()).isSymLink());
+        EXPECT_EQ(contents(), QByteArray("123\r\n"));
+    }
+}
+
+namespace {
+// The lock of another copy of the game, held on the lock file beside
+// `record` until release().
+class HeldLock
+{
+public:
+    explicit HeldLock(const QString &record)
+        : m_fd(::open(QFile::encodeName(record + QStringLiteral(".lock")).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644))
+    {
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        m_held = m_fd >= 0 && ::fcntl(m_fd, F_SETLK, &whole) == 0;
+    }
+    ~HeldLock() { release(); }
+    bool held() const { return m_held; }
+    void release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd;
+    bool m_held = false;
+};
+
+// A save in a child process, as another copy of the game makes it. The
+// child tells each step of its save through a pipe, so the test knows
+// where it stands without guessing at times.
+class ChildSave
+{
+public:
+    ChildSave(const BestTimeFile &record, std::int32_t tenths)
+    {
+        int steps[2];
+        if (::pipe(steps) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(steps[0]);
+            BestTimeFile copy = record;
+            copy.setStepHook([fd = steps[1]](std::string_view step) {
+                const char first = step.front();
+                (void)!::write(fd, &first, 1);
+            });
+            QString reason;
+            const std::optional<std::int32_t> kept = copy.save(tenths, &reason);
+            const QByteArray report = kept ? QByteArray::number(*kept) : reason.toUtf8();
+            (void)!::write(steps[1], "=", 1);
+            (void)!::write(steps[1], report.constData(), static_cast<std::size_t>(report.size()));
+            ::_exit(0);
+        }
+        ::close(steps[1]);
+        m_steps = steps[0];
+    }
+    ~ChildSave() { finish(); }
+
+    // Whether the child tells the step that begins with `first` within the
+    // time given ('f'ound, 'l'ocked, 'r'ead, 'w'ritten, 'm'oved); steps
+    // told on the way are passed over.
+    bool reaches(char first, int milliseconds)
+    {
+        for (;;) {
+            struct pollfd wait {m_steps, POLLIN, 0};
+            if (::poll(&wait, 1, milliseconds) != 1)
+                return false;
+            char step = 0;
+            if (::read(m_steps, &step, 1) != 1)
+                return false;
+            if (step == first)
+                return true;
+        }
+    }
+    // What the save ended with: the time kept, or the reason it failed.
+    QByteArray finish()
+    {
+        if (m_steps < 0)
+            return m_result;
+        char buffer[256];
+        for (ssize_t got; (got = ::read(m_steps, buffer, sizeof buffer)) > 0;)
+            m_result.append(buffer, got);
+        ::close(m_steps);
+        m_steps = -1;
+        ::waitpid(m_pid, nullptr, 0);
+        m_result = m_result.mid(m_result.indexOf('=') + 1);
+        return m_result;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_steps = -1;
+    QByteArray m_result;
+};
+} // namespace
+
+TEST_F(BestTimeFileTest, ASaveWaitsForTheLockAndKeepsWhatTheHolderStored)
+{
+    write("999\r\n");
+    HeldLock other(path());
+    ASSERT_TRUE(other.held());
+    ChildSave saver(file(), 500);
+    ASSERT_TRUE(saver.reaches('f', 2000)) << "found";
+    // It cannot go on while the other copy holds the lock...
+    EXPECT_FALSE(saver.reaches('l', 300)) << "locked while another copy held the lock";
+    // ...which stores a better time and lets go.
+    write("300\r\n");
+    other.release();
+    EXPECT_EQ(saver.finish(), QByteArray("300"));
+    EXPECT_EQ(contents(), QByteArray("300\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".lock"))) << "the lock file is cleared away";
+}
+
+TEST_F(BestTimeFileTest, TwoLinksToOneFileShareOneLock)
+{
+    // The lock lies beside the file really written, not beside a link.
+    QTemporaryDir synced;
+    const QString target = synced.filePath(QStringLiteral("record.txt"));
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("999\r\n");
+    }
+    ASSERT_TRUE(QFile::link(target, path()));
+    HeldLock other(target);
+    ASSERT_TRUE(other.held());
+    ChildSave saver(file(), 500);
+    ASSERT_TRUE(saver.reaches('f', 2000));
+    EXPECT_FALSE(saver.reaches('l', 300)) << "the lock beside the link's target was not taken";
+    other.release();
+    EXPECT_EQ(saver.finish(), QByteArray("500"));
+    EXPECT_TRUE(QFileInfo(path()).isSymLink());
+    EXPECT_EQ(contents(), QByteArray("500\r\n"));
+}
+
+TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
+{
+    // Left behind by a copy that was killed: no running copy holds it.
+    write("700\r\n");
+    {
+        QFile stale(path() + QStringLiteral(".lock"));
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("12345\n");
+    }
+    ChildSave quick(file(), 600);
+    EXPECT_TRUE(quick.reaches('f', 2000));
+    EXPECT_TRUE(quick.reaches('l', 1000)) << "a lock file nobody holds delayed the save";
+    EXPECT_EQ(quick.finish(), QByteArray("600"));
+
+    // Held by a running copy for longer than a save waits: the reason names
+    // that copy, and the record stays as it was.
+    HeldLock other(path());
+    ASSERT_TRUE(other.held());
+    ChildSave blocked(file(), 100);
+    const QByteArray reason = blocked.finish();
+    EXPECT_TRUE(reason.contains("another running copy of the game (process " + QByteArray::number(::getpid()) + ")"))
+        << reason.constData();
+    EXPECT_EQ(contents(), QByteArray("600\r\n"));
 }
