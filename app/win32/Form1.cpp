@@ -1,0 +1,567 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#include "app/win32/Form1.h"
+#include "app/RandomSource.h"
+#include "app/win32/WideText.h"
+#include "render/PhaseDisc.h"
+
+#include <windowsx.h>
+
+#include <cmath>
+#include <cwchar>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+namespace {
+constexpr DWORD Style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD ExStyle = 0;
+
+BoxAnswer systemBox(HWND owner, const std::wstring &prompt, BoxStyle style, const std::wstring &title)
+{
+    // No icon flag; the first button is the default.
+    const UINT buttons = style == BoxStyle::YesNo ? MB_YESNO : MB_OK;
+    const int pressed = MessageBoxW(owner, prompt.c_str(), title.c_str(), buttons | MB_DEFBUTTON1);
+    if (style == BoxStyle::OkOnly)
+        return BoxAnswer::Ok;
+    return pressed == IDYES ? BoxAnswer::Yes : BoxAnswer::No;
+}
+
+Form1::Seams withDefaults(Form1::Seams seams)
+{
+    if (!seams.random)
+        seams.random = RandomSource();
+    return seams;
+}
+
+// A caption's number, or -1 for a caption that is none.
+int captionValue(const std::wstring &caption)
+{
+    if (caption.empty() || caption.size() > 9)
+        return -1;
+    int value = 0;
+    for (wchar_t c : caption) {
+        if (c < L'0' || c > L'9')
+            return -1;
+        value = value * 10 + (c - L'0');
+    }
+    return value;
+}
+
+int rounded(float value)
+{
+    return static_cast<int>(std::lround(value));
+}
+
+RECT placeOf(HWND child)
+{
+    RECT place;
+    GetWindowRect(child, &place);
+    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT *>(&place), 2);
+    return place;
+}
+} // namespace
+
+Form1::Form1(HINSTANCE instance, Seams seams)
+    : m_seams(withDefaults(std::move(seams)))
+    , m_record(m_seams.recordPath ? BestTimeFile(*m_seams.recordPath) : BestTimeFile::forThisProgram())
+    , m_label2{0, 424, 201, 33, L"クリックしてください", false}
+    , m_label1{0, 0, 201, 449, L"\u3000" + std::wstring(24, L' ') + L"Tamblo", true}
+    , m_flow(m_state, *this, [this] { return m_seams.random(); })
+{
+    registerClass(instance);
+    HMENU menu = CreateMenu();
+    AppendMenuW(menu, MF_STRING, HighScoreId, widen(GameFlow::HighScoreTitle).c_str());
+    // Made at a default place first: its density is that of the monitor
+    // it lands on, and the layout follows from it.
+    CreateWindowExW(ExStyle, ClassName, widen(GameFlow::Title).c_str(), Style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, this);
+    if (!m_hwnd)
+        throw std::runtime_error("the window could not be created");
+    m_scale = DpiScale(static_cast<int>(GetDpiForWindow(m_hwnd)));
+    buildControls();
+    fitClientArea();
+    centreOnWorkArea();
+    m_flow.load();
+}
+
+Form1::~Form1()
+{
+    if (m_hwnd) {
+        // Without its object the window could not handle a message more.
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+    }
+}
+
+void Form1::registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass{};
+    if (GetClassInfoExW(instance, ClassName, &windowClass))
+        return;
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    // The surface paints every pixel of the client area: no brush.
+    windowClass.lpszClassName = ClassName;
+    RegisterClassExW(&windowClass);
+}
+
+void Form1::buildControls()
+{
+    m_fonts = std::make_unique<FontSet>(m_scale);
+    m_surface = std::make_unique<DrawingSurface>(ClientWidth, ClientHeight, Background, m_scale);
+    // Element 0 of the answer buttons, hidden until the first stage.
+    const TextLabel design{176, 424, 33, 33, L"Command1", false};
+    m_command1 = std::make_unique<ControlArray>(m_hwnd, design.deviceRect(m_scale), design.caption,
+                                                m_fonts->button());
+}
+
+SIZE Form1::windowSize(DpiScale scale) const
+{
+    RECT frame{0, 0, scale.px(ClientWidth), scale.px(ClientHeight)};
+    AdjustWindowRectExForDpi(&frame, Style, TRUE, ExStyle, static_cast<UINT>(scale.dpi()));
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Form1::fitClientArea()
+{
+    const SIZE size = windowSize(m_scale);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame's metrics are the system's guess; a menu bar that wraps or
+    // a theme of its own can take more. What is missing is added once.
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    const int missingWidth = m_scale.px(ClientWidth) - client.right;
+    const int missingHeight = m_scale.px(ClientHeight) - client.bottom;
+    if (missingWidth != 0 || missingHeight != 0) {
+        SetWindowPos(m_hwnd, nullptr, 0, 0, size.cx + missingWidth, size.cy + missingHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Form1::centreOnWorkArea()
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT window;
+    GetWindowRect(m_hwnd, &window);
+    const RECT &work = monitor.rcWork;
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    SetWindowPos(m_hwnd, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::Show(int how)
+{
+    ShowWindow(m_hwnd, how);
+    UpdateWindow(m_hwnd);
+}
+
+LRESULT CALLBACK Form1::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto *form = static_cast<Form1 *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        form->m_hwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto *form = reinterpret_cast<Form1 *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form || !form->m_surface)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    return form->handle(message, wParam, lParam);
+}
+
+LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the paint covers everything
+    case WM_DRAWITEM: {
+        const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        if (item.CtlType != ODT_BUTTON || !m_command1->indexOf(static_cast<int>(item.CtlID)))
+            break;
+        ControlArray::drawItem(item, m_focusCue, m_scale.px(1));
+        return TRUE;
+    }
+    case WM_LBUTTONDOWN:
+        pressLabel({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_LBUTTONUP:
+        releaseLabel({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CAPTURECHANGED:
+        m_pressedLabel = nullptr;
+        return 0;
+    case WM_COMMAND:
+        command(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam != Timer1Id)
+            break;
+        Timer1Tick();
+        return 0;
+    case WM_ACTIVATE:
+        rememberFocus(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_GETDPISCALEDSIZE: {
+        *reinterpret_cast<SIZE *>(lParam) = windowSize(DpiScale(static_cast<int>(wParam)));
+        return TRUE;
+    }
+    case WM_DPICHANGED:
+        changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return 0;
+    case WM_QUERYENDSESSION:
+        // A logout or a shutdown may end the program once this returns.
+        SaveBestTime();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            endSession();
+        return 0;
+    case WM_CLOSE:
+        closeWindow();
+        return 0;
+    case WM_DESTROY:
+        KillTimer(m_hwnd, Timer1Id);
+        m_timer1Enabled = false;
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY: {
+        HWND hwnd = std::exchange(m_hwnd, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(m_hwnd, message, wParam, lParam);
+}
+
+void Form1::paint()
+{
+    // The surface first, then the labels' text over it in stacking order;
+    // the buttons are child windows and paint themselves over both.
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hwnd, &paint);
+    m_surface->paint(dc, paint.rcPaint);
+    m_label2.paint(dc, m_fonts->prompt(), m_scale);
+    m_label1.paint(dc, m_fonts->title(), m_scale);
+    EndPaint(m_hwnd, &paint);
+}
+
+const TextLabel *Form1::labelAt(POINT device) const
+{
+    // The title label lies over the prompt label.
+    if (m_label1.contains(device, m_scale))
+        return &m_label1;
+    if (m_label2.contains(device, m_scale))
+        return &m_label2;
+    return nullptr;
+}
+
+void Form1::pressLabel(POINT device)
+{
+    m_pressedLabel = labelAt(device);
+    if (m_pressedLabel)
+        SetCapture(m_hwnd);
+}
+
+void Form1::releaseLabel(POINT device)
+{
+    // A click is a press and a release on the same label, as on a button.
+    const TextLabel *pressed = m_pressedLabel;
+    if (GetCapture() == m_hwnd)
+        ReleaseCapture();
+    m_pressedLabel = nullptr;
+    if (pressed && labelAt(device) == pressed)
+        m_flow.clickTitleScreen();
+}
+
+void Form1::command(int id, HWND control)
+{
+    if (!control && id == HighScoreId) {
+        m_flow.showHighScore();
+        return;
+    }
+    if (control) {
+        if (const std::optional<int> index = m_command1->indexOf(id))
+            answerClicked(*index);
+    }
+}
+
+void Form1::answerClicked(int index)
+{
+    m_flow.answer(captionValue(m_command1->caption(index)));
+}
+
+bool Form1::routeDialogKeys(MSG &message)
+{
+    if (!m_hwnd || (message.hwnd != m_hwnd && !IsChild(m_hwnd, message.hwnd)))
+        return false;
+    if (message.message == WM_LBUTTONDOWN) {
+        m_focusCue = false;
+    } else if (message.message == WM_KEYDOWN) {
+        switch (message.wParam) {
+        case VK_RETURN: {
+            // The window is no dialog and has no default button: Return
+            // answers the button that has the focus, once per press.
+            const int id = GetDlgCtrlID(GetFocus());
+            if (GetParent(GetFocus()) != m_hwnd || !m_command1->indexOf(id))
+                break;
+            if (!(message.lParam & (1 << 30)))
+                answerClicked(*m_command1->indexOf(id));
+            return true;
+        }
+        case VK_TAB:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+            if (!m_focusCue) {
+                m_focusCue = true;
+                if (HWND focus = GetFocus(); focus && GetParent(focus) == m_hwnd)
+                    InvalidateRect(focus, nullptr, FALSE);
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return IsDialogMessageW(m_hwnd, &message);
+}
+
+void Form1::rememberFocus(bool active)
+{
+    // A box takes the focus away; the answer button that had it gets it
+    // back, so that the keyboard can play on.
+    if (!active) {
+        HWND focus = GetFocus();
+        m_lastFocus = focus && GetParent(focus) == m_hwnd ? focus : nullptr;
+        return;
+    }
+    if (m_lastFocus && IsWindowVisible(m_lastFocus))
+        SetFocus(m_lastFocus);
+    else
+        SetFocus(m_hwnd);
+}
+
+void Form1::Cls()
+{
+    m_surface->Cls();
+}
+
+void Form1::Refresh()
+{
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+    UpdateWindow(m_hwnd);
+}
+
+void Form1::DrawDisc()
+{
+    // The picture is composed on the surface and shown with one refresh.
+    Cls();
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, m_surface->background());
+    m_surface->copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
+    Refresh();
+}
+
+BoardRect Form1::deviceBoard() const
+{
+    const BoardRect &board = m_state.board;
+    return {m_scale.px(board.left), m_scale.px(board.top), m_scale.px(board.right), m_scale.px(board.bottom)};
+}
+
+void Form1::placeButton(int index, const StageLayout &layout, const BoardRect &board)
+{
+    // Sized first; placed from the size the button reports, so the grid
+    // stays edge to edge whatever the window system made of the size.
+    HWND button = m_command1->item(index);
+    SetWindowPos(button, nullptr, 0, 0, rounded(layout.buttonWidth(board)), rounded(layout.buttonHeight(board)),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT size = placeOf(button);
+    const auto width = static_cast<float>(size.right - size.left);
+    const auto height = static_cast<float>(size.bottom - size.top);
+    SetWindowPos(button, nullptr, rounded(layout.buttonLeft(board, index, width)),
+                 rounded(layout.buttonTop(board, index, height)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::LayoutBoard()
+{
+    // The board in device pixels: at 200 % every size and place is twice
+    // that of the game pixels, at other densities the tiling stays whole.
+    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
+    if (!layout || m_command1->count() < StageLayout::ButtonCount)
+        return;
+    const BoardRect board = deviceBoard();
+    for (int i = 0; i < layout->count(); ++i) {
+        ShowWindow(m_command1->item(i), SW_SHOWNA);
+        placeButton(i, *layout, board);
+        m_command1->setCaption(i, std::to_wstring(layout->caption(i, m_state.answerAge, m_seams.random)));
+    }
+    for (int j = layout->count(); j < StageLayout::ButtonCount; ++j)
+        ShowWindow(m_command1->item(j), SW_HIDE);
+}
+
+void Form1::placeStageButtons()
+{
+    // After a change of density: the same buttons in the same grid, their
+    // captions untouched. Before the first stage only element 0 exists.
+    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
+    if (!m_flow.started() || !layout || m_command1->count() < StageLayout::ButtonCount) {
+        const RECT design = TextLabel{176, 424, 33, 33, {}, false}.deviceRect(m_scale);
+        SetWindowPos(m_command1->item(0), nullptr, design.left, design.top, design.right - design.left,
+                     design.bottom - design.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    const BoardRect board = deviceBoard();
+    for (int i = 0; i < layout->count(); ++i)
+        placeButton(i, *layout, board);
+}
+
+void Form1::changeDpi(int dpi, const RECT &suggested)
+{
+    m_scale = DpiScale(dpi);
+    auto fonts = std::make_unique<FontSet>(m_scale);
+    m_command1->setFont(fonts->button());
+    m_fonts = std::move(fonts);
+    m_surface->setScale(m_scale);
+    placeStageButtons();
+    // The system's suggestion scales the whole frame; only its corner is
+    // taken, the size is the client area's at the new density.
+    const SIZE size = windowSize(m_scale);
+    SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void Form1::LoadBestTime()
+{
+    m_state.bestTenths = m_record.load();
+}
+
+void Form1::RereadBestTime()
+{
+    if (const std::optional<std::int32_t> stored = m_record.read(); stored && *stored < m_state.bestTenths)
+        m_state.bestTenths = *stored;
+}
+
+void Form1::SaveBestTime()
+{
+    std::wstring reason;
+    if (const std::optional<std::int32_t> kept = m_record.save(m_state.bestTenths, &reason))
+        m_state.bestTenths = *kept;
+    else
+        reportSaveFailure(m_record, reason);
+}
+
+void Form1::Timer1Tick()
+{
+    m_flow.tick();
+}
+
+void Form1::closeWindow()
+{
+    // Inside a box the game is in the middle of an event: the box goes
+    // away, every later question is answered No without being asked, and
+    // the window closes once the game is out of it.
+    if (m_openBoxes > 0) {
+        m_ending = true;
+        dismissOpenBox();
+        PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
+        return;
+    }
+    // Whatever closes the window saves the best time, changed or not, and
+    // does so once. A save that fails leaves the old file as it was; the
+    // program ends all the same.
+    if (!m_unloaded) {
+        m_unloaded = true;
+        SetTimerEnabled(false);
+        SaveBestTime();
+    }
+    if (m_hwnd)
+        DestroyWindow(m_hwnd);
+}
+
+void Form1::endSession()
+{
+    // A logout or a shutdown: the window closes as its close button would.
+    // The program may be ended at any moment once this returns, so a game
+    // inside a box saves now rather than on its way out.
+    m_ending = true;
+    if (m_openBoxes > 0)
+        SaveBestTime();
+    closeWindow();
+}
+
+void Form1::dismissOpenBox()
+{
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM owner) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) && std::wcscmp(name, L"#32770") == 0)
+                EndDialog(window, IDCANCEL);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(m_hwnd));
+}
+
+BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
+{
+    const BoxAnswer unasked = style == BoxStyle::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+    if (m_ending)
+        return unasked;
+    ++m_openBoxes;
+    const BoxAnswer answer = m_seams.messageBox ? m_seams.messageBox(widen(prompt), style, widen(title))
+                                                : systemBox(m_hwnd, widen(prompt), style, widen(title));
+    --m_openBoxes;
+    // A box dismissed because the session ends gave no answer.
+    return m_ending ? unasked : answer;
+}
+
+void Form1::SetTimerEnabled(bool enabled)
+{
+    // Switching it on starts a fresh interval, as a timer that is enabled
+    // anew does.
+    m_timer1Enabled = enabled;
+    if (enabled)
+        SetTimer(m_hwnd, Timer1Id, 100, nullptr);
+    else
+        KillTimer(m_hwnd, Timer1Id);
+}
+
+void Form1::CreateAnswerButtons()
+{
+    for (int index = 1; index < StageLayout::ButtonCount; ++index)
+        ShowWindow(m_command1->load(index), SW_SHOWNA);
+}
+
+void Form1::ShowQuestion(const std::string &question, int promptBottom)
+{
+    m_label1.visible = false;
+    m_label2.top = promptBottom - m_label2.height;
+    m_label2.caption = widen(question);
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void Form1::Unload()
+{
+    closeWindow();
+}

@@ -1,0 +1,143 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include "app/FlowHost.h"
+#include "app/GameFlow.h"
+#include "app/GameState.h"
+#include "app/win32/ControlArray.h"
+#include "app/win32/FontSet.h"
+#include "app/win32/TextLabel.h"
+#include "board/StageLayout.h"
+#include "record/win32/BestTimeFile.h"
+#include "render/win32/DpiScale.h"
+#include "render/win32/DrawingSurface.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+// The game's one window: a fixed 200 x 450 client area under a menu bar
+// with the high-score command, the title and prompt labels, the answer
+// buttons and the tenth-second timer. It shows state and forwards input;
+// the rules live in GameFlow.
+//
+// Everything is laid out in game pixels and shown at the screen's density:
+// at 192 dpi the client area is 400 x 900 and every game pixel a 2 x 2
+// block. A move to a screen of another density lays the window out anew.
+class Form1 : private FlowHost
+{
+public:
+    // What a test can put in place of a person and of chance. Empty members
+    // mean the real thing: the system's message boxes, a clock-seeded
+    // generator and the best-time file of this program.
+    struct Seams
+    {
+        std::function<BoxAnswer(const std::wstring &prompt, BoxStyle style, const std::wstring &title)> messageBox;
+        std::function<double()> random;
+        std::optional<std::wstring> recordPath;
+    };
+
+    static constexpr int ClientWidth = 200;
+    static constexpr int ClientHeight = 450;
+    static constexpr std::uint32_t Background = 0xFF000040u; // RGB(0, 0, 64)
+    static constexpr const wchar_t *ClassName = L"Tamblo.Form1";
+    static constexpr UINT_PTR Timer1Id = 1;
+    // Not 1 or 2: the dialog keys send IDOK and IDCANCEL to the window.
+    static constexpr int HighScoreId = 100;
+
+    // Creates the window, hidden, and runs its load; Show() puts it on
+    // screen, centred on the work area of its monitor.
+    explicit Form1(HINSTANCE instance, Seams seams = {});
+    ~Form1() override;
+    Form1(const Form1 &) = delete;
+    Form1 &operator=(const Form1 &) = delete;
+
+    void Show(int how = SW_SHOWNORMAL);
+
+    // The keyboard between the message queue and the window: Tab moves
+    // from answer button to answer button, Space answers the focused one
+    // (the button itself does that) and so does Return. True when the
+    // message was handled and must not be dispatched.
+    bool routeDialogKeys(MSG &message);
+
+    // The window's operations: the disc for the answer age, the answer
+    // buttons for the stage, and the stored best time.
+    void DrawDisc() override;
+    void LayoutBoard() override;
+    void LoadBestTime() override;
+    void SaveBestTime() override;
+    void RereadBestTime() override;
+
+    // Cls and Refresh of the drawing surface.
+    void Cls();
+    void Refresh();
+
+    // One tenth of a second of play; Timer1 calls it while it runs.
+    void Timer1Tick();
+
+    HWND hwnd() const { return m_hwnd; }
+    const TextLabel &Label1() const { return m_label1; }
+    const TextLabel &Label2() const { return m_label2; }
+    const ControlArray &Command1() const { return *m_command1; }
+    bool Timer1Enabled() const { return m_timer1Enabled; }
+    const DrawingSurface &surface() const { return *m_surface; }
+    const GameState &state() const { return m_state; }
+    const BestTimeFile &record() const { return m_record; }
+    DpiScale scale() const { return m_scale; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static void registerClass(HINSTANCE instance);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void buildControls();
+    SIZE windowSize(DpiScale scale) const;
+    void fitClientArea();
+    void centreOnWorkArea();
+    void changeDpi(int dpi, const RECT &suggested);
+    void paint();
+    void pressLabel(POINT device);
+    void releaseLabel(POINT device);
+    const TextLabel *labelAt(POINT device) const;
+    void command(int id, HWND control);
+    void answerClicked(int index);
+    void placeButton(int index, const StageLayout &layout, const BoardRect &board);
+    void placeStageButtons();
+    BoardRect deviceBoard() const;
+    void rememberFocus(bool active);
+    void closeWindow();
+    void endSession();
+    void dismissOpenBox();
+
+    // FlowHost
+    BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
+    void SetTimerEnabled(bool enabled) override;
+    void CreateAnswerButtons() override;
+    void ShowQuestion(const std::string &question, int promptBottom) override;
+    void Unload() override;
+
+    Seams m_seams;
+    GameState m_state;
+    BestTimeFile m_record;
+    HWND m_hwnd = nullptr;
+    DpiScale m_scale;
+    std::unique_ptr<FontSet> m_fonts;
+    std::unique_ptr<DrawingSurface> m_surface;
+    TextLabel m_label2;
+    TextLabel m_label1;
+    std::unique_ptr<ControlArray> m_command1;
+    bool m_timer1Enabled = false;
+    GameFlow m_flow;
+    const TextLabel *m_pressedLabel = nullptr;
+    HWND m_lastFocus = nullptr;
+    bool m_focusCue = false;   // the keyboard moved the focus: show where
+    int m_openBoxes = 0;       // message boxes open now, nested
+    bool m_unloaded = false;   // the close handler has saved
+    bool m_ending = false;     // the session ends: no more boxes
+};
