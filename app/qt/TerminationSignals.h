@@ -12,6 +12,11 @@ class QSocketNotifier;
 // can close its window and save as its close button does. The handler
 // itself only writes the signal's number into a socket pair; everything
 // else happens in the event loop. One instance per process.
+//
+// A signal that was ignored when the game started (nohup, a background job
+// of a script) stays ignored: whoever started the game asked for that.
+// Once the game has saved, endByReceivedSignal() ends the process by the
+// signal it got, so that a shell or a session manager sees why it ended.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -21,14 +26,23 @@ public:
     ~TerminationSignals() override;
 
     // False when the socket pair or a handler could not be set up; the
-    // signals then keep their default action.
+    // signals then keep the action they had.
     bool isWatching() const { return m_notifier != nullptr; }
+    // The first signal that arrived through the event loop, or 0.
+    int firstReceived() const { return m_firstReceived; }
+
+    // When a signal has arrived: gives it back its default action and
+    // raises it, which ends the process as that signal would have ended it
+    // at once. Returns when none has arrived.
+    void endByReceivedSignal();
 
 signals:
     void received(int signalNumber);
 
 private:
     void readPending();
+    void restorePrevious();
 
     QSocketNotifier *m_notifier = nullptr;
+    int m_firstReceived = 0;
 };

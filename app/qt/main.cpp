@@ -41,10 +41,14 @@ int main(int argc, char *argv[])
 
     Form1 window;
     // A logout, a shutdown or a closing terminal ends the game as its close
-    // button would, saving on the way; the program then exits normally.
+    // button would, saving on the way; then the program ends by that very
+    // signal, so that a shell (128 + its number) or a session manager sees
+    // why, and a shell loop stops on Ctrl+C.
     TerminationSignals terminations;
     QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::SaveBestTime);
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    terminations.endByReceivedSignal();
+    return status;
 }

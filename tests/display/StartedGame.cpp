@@ -4,7 +4,8 @@
 // The game's window on a real display, with a game started in it as a
 // click on the title would start one: for displays where the test cannot
 // send input (a headless Wayland compositor has no way to inject it).
-// Usage: started_game <record file>. Ends, saving, on SIGTERM.
+// Usage: started_game <record file>. On SIGTERM it saves and ends by the
+// signal, as the game does.
 #include "app/qt/ClickLabel.h"
 #include "app/qt/Form1.h"
 #include "app/qt/TerminationSignals.h"
@@ -33,5 +34,7 @@ int main(int argc, char **argv)
     QTimer::singleShot(500, &window, [&window] {
         QTest::mouseClick(window.Label1(), Qt::LeftButton, {}, window.Label1()->rect().center());
     });
-    return app.exec();
+    const int status = app.exec();
+    terminations.endByReceivedSignal();
+    return status;
 }

@@ -34,20 +34,30 @@ export XDG_RUNTIME_DIR
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$XDG_RUNTIME_DIR"' EXIT
 
-launch() { # starts a copy; sets pid and win
-    "$out/bin/tamblo" &
+launch() { # [nohup | ignoring-int]: starts a copy; sets pid and win
+    case "${1:-}" in
+        # As a closing terminal's nohup and a script's background job do.
+        nohup) nohup "$out/bin/tamblo" </dev/null >/dev/null & ;;
+        ignoring-int) ( trap '' INT; exec "$out/bin/tamblo" ) & ;;
+        # As a desktop starts it: a background job of this script would
+        # otherwise ignore SIGINT.
+        *) env --default-signal=TERM,INT,HUP "$out/bin/tamblo" & ;;
+    esac
     pid=$!
     pids+=("$pid")
     wait_for at_least 1 || die "the window did not appear"
     win=$(windows_of "$pid" | head -1)
 }
-# The copy's exit status once it has gone; it must be 0.
-ended_cleanly() { # pid, what
-    wait_for closed "$1" || die "$2: the game did not end"
+# The copy's exit status once it has gone: 0, or 128 plus the number of
+# the signal that ended it.
+ended_with() { # pid, expected status, what
+    wait_for closed "$1" || die "$3: the game did not end"
     local status=0
     wait "$1" || status=$?
-    [ "$status" -eq 0 ] || die "$2: the game ended with status $status"
+    [ "$status" -eq "$2" ] || die "$3: the game ended with status $status, not $2"
 }
+ended_cleanly() { ended_with "$1" 0 "$2"; } # pid, what
+ended_by() { ended_with "$1" $((128 + $(kill -l "$2"))) "$3"; } # pid, signal, what
 record_is() { # expected line without CR LF
     [ "$(tr -d '\r' <"$record")" = "$1" ] && [ "$(wc -c <"$record")" -eq $((${#1} + 2)) ]
 }
@@ -94,14 +104,14 @@ echo "display session at scale $scale: ok"
 
 # --- Records and signals (once, at the normal scale).
 # Each termination signal, during play and inside a box, closes the window,
-# saves and ends with status 0.
+# saves and then ends the game by that signal: a shell sees 128 + its number.
 for signal in TERM INT HUP; do
     rm -f "$record"
     launch
     click_client 100 200
     check_screen stage0 >/dev/null || die "stage 0 did not show"
     kill -"$signal" "$pid"
-    ended_cleanly "$pid" "SIG$signal during play"
+    ended_by "$pid" "$signal" "SIG$signal during play"
     record_is 999 || die "SIG$signal during play: no record written"
 
     rm -f "$record"
@@ -112,9 +122,26 @@ for signal in TERM INT HUP; do
     click_client "$x" "$y"
     wait_for at_least 2 || die "no box after the right answer"
     kill -"$signal" "$pid"
-    ended_cleanly "$pid" "SIG$signal inside a box"
+    ended_by "$pid" "$signal" "SIG$signal inside a box"
     record_is 999 || die "SIG$signal inside a box: no record written"
-    echo "SIG$signal during play and inside a box: closed, saved, status 0"
+    echo "SIG$signal during play and inside a box: closed, saved, ended by SIG$signal"
+done
+
+# A signal that was ignored when the game started stays ignored: the game
+# plays on after it, and SIGTERM still ends it, saving.
+for how in nohup:HUP ignoring-int:INT; do
+    signal=${how#*:}
+    rm -f "$record"
+    launch "${how%:*}"
+    kill -"$signal" "$pid"
+    sleep 1
+    at_least 1 || die "${how%:*}: SIG$signal ended the game"
+    click_client 100 200
+    check_screen stage0 >/dev/null || die "${how%:*}: the game does not play on after SIG$signal"
+    kill -TERM "$pid"
+    ended_by "$pid" TERM "${how%:*}: SIGTERM after SIG$signal"
+    record_is 999 || die "${how%:*}: no record written"
+    echo "started with SIG$signal ignored (${how%:*}): SIG$signal ignored, ended by SIGTERM"
 done
 
 # A perfect game sets a new best, which is on disk at once: a kill -9 in the
@@ -155,6 +182,6 @@ kill -9 "$pid"
 wait "$pid" 2>/dev/null || true
 record_is "$best" || die "kill -9 in the next game lost the new best"
 kill -TERM "$other"
-ended_cleanly "$other" "the second copy"
+ended_by "$other" TERM "the second copy"
 record_is "$best" || die "the second copy wrote over the better time"
 echo "new best $best survived kill -9 and a second copy closing later"

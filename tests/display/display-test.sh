@@ -7,11 +7,7 @@
 set -euo pipefail
 here=$(dirname "$0")
 mkdir -p "$3"
-# In a sanitizer build, memory errors still end the game here, but leaks
-# are left to the offscreen tests: at exit the display libraries (the X11
-# and Wayland platform plugins and what they load) keep objects the game
-# cannot free, and which ones differs from one Qt release to the next.
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+source "$here/sanitizer-options.sh"
 for scale in 1 2; do
     xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash "$here/display-session.sh" "$1" "$2" "$3" "$scale"
 done

@@ -33,7 +33,10 @@ done
 xprop -id "\$win" _NET_WM_ICON | head -c 80; echo
 xprop -id "\$win" _NET_WM_ICON | grep -q 'Icon (' || { echo "the window has no icon"; exit 1; }
 kill -TERM \$pid
-wait \$pid
+# It saves, then ends by the signal it got: 128 + 15.
+status=0
+wait \$pid || status=\$?
+[ "\$status" -eq 143 ] || { echo "the game ended with status \$status on SIGTERM, not 143"; exit 1; }
 SESSION
 chmod 644 /tmp/player-session.sh
 su -l player -c "xvfb-run -a sh /tmp/player-session.sh" || die "the game did not run for the player"
