@@ -6,6 +6,7 @@
 #include "app/qt/AnswerButton.h"
 #include "app/qt/ClickLabel.h"
 #include "app/qt/ControlArray.h"
+#include "tests/support/AnswerButtons.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -59,7 +60,7 @@ void BenchGame::playOne(unsigned seed)
 void BenchGame::clickAnswer(bool right)
 {
     const ControlArray &buttons = *m_form->Command1();
-    AnswerButton *rightOne = buttons.carrying(m_form->state().answerAge);
+    AnswerButton *rightOne = &rightAnswerButton(*m_form);
     if (right) {
         rightOne->click();
         return;

@@ -7,10 +7,10 @@
 // (the disc at every age from 0 to 29, with its age under it).
 #include "app/qt/AnswerButton.h"
 #include "app/qt/ClickLabel.h"
-#include "app/qt/ControlArray.h"
 #include "app/qt/Form1.h"
 #include "app/RandomSource.h"
 #include "render/PhaseDisc.h"
+#include "tests/support/AnswerButtons.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,7 +35,7 @@ bool writeStage(const QString &path)
     form.show();
     emit form.Label1()->clicked();
     while (form.state().stage < 3)
-        form.Command1()->carrying(form.state().answerAge)->click();
+        rightAnswerButton(form).click();
     return form.grab().toImage().save(path);
 }
 

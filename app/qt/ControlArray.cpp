@@ -4,16 +4,12 @@
 #include "ControlArray.h"
 #include "AnswerButton.h"
 
-#include <QButtonGroup>
+#include <cstddef>
 
 ControlArray::ControlArray(AnswerButton *element0, QObject *parent)
     : QObject(parent)
-    , m_group(new QButtonGroup(this))
 {
-    // Plain push buttons: none stays pressed, so no exclusivity either.
-    m_group->setExclusive(false);
-    m_group->addButton(element0, 0);
-    connect(m_group, &QButtonGroup::idClicked, this, &ControlArray::clicked);
+    append(element0);
 }
 
 AnswerButton *ControlArray::load(int index)
@@ -25,27 +21,18 @@ AnswerButton *ControlArray::load(int index)
     button->setFont(model->font());
     button->setGeometry(model->geometry());
     button->setVisible(false);
-    m_group->addButton(button, index);
+    append(button);
     return button;
 }
 
 AnswerButton *ControlArray::item(int index) const
 {
-    // The group lists its buttons in the order they were added, which is
-    // the order of their ids; looking one up by id would search them all.
-    return static_cast<AnswerButton *>(m_group->buttons().value(index));
+    return m_elements.at(static_cast<std::size_t>(index));
 }
 
-int ControlArray::count() const
+void ControlArray::append(AnswerButton *button)
 {
-    return static_cast<int>(m_group->buttons().size());
-}
-
-AnswerButton *ControlArray::carrying(int age) const
-{
-    const QString caption = QString::number(age);
-    for (int index = 0; index < count(); ++index)
-        if (AnswerButton *button = item(index); !button->isHidden() && button->text() == caption)
-            return button;
-    return nullptr;
+    const int index = count();
+    m_elements.push_back(button);
+    connect(button, &AnswerButton::clicked, this, [this, index] { emit clicked(index); });
 }

@@ -5,12 +5,13 @@
 
 #include <QObject>
 
+#include <vector>
+
 class AnswerButton;
-class QButtonGroup;
 
 // The answer buttons as one array: element 0 comes with the window, the
 // others are created at run time in its likeness, and a click on any of
-// them reports its index. The index is the button's id in a button group.
+// them reports its index. The array keeps its elements in index order.
 class ControlArray : public QObject
 {
     Q_OBJECT
@@ -21,16 +22,17 @@ public:
     // Creates element `index`, the next one, with element 0's font, size,
     // place and caption.
     AnswerButton *load(int index);
-    // The element at `index`, or nullptr when there is none.
+    // The element at `index`, never null: asking for one that does not
+    // exist throws std::out_of_range.
     AnswerButton *item(int index) const;
-    int count() const;
-    // The shown element whose caption is `age`, or nullptr: with the age
-    // on the disc, the right answer.
-    AnswerButton *carrying(int age) const;
+    int count() const { return static_cast<int>(m_elements.size()); }
 
 signals:
     void clicked(int index);
 
 private:
-    QButtonGroup *m_group;
+    void append(AnswerButton *button);
+
+    // Owned by their parent widget, like every control of the window.
+    std::vector<AnswerButton *> m_elements;
 };

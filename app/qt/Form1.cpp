@@ -32,8 +32,11 @@ const QColor Form1::Background(0, 0, 64);
 namespace {
 const QColor LabelText(255, 255, 0);
 
-// The game's own faces come first; where a system lacks them, Noto's (or
-// IPA's) Japanese faces take their place at the same pixel sizes.
+// The window asks first for the faces it was designed in: ＭＳ Ｐゴシック for
+// the prompt and the buttons, HG創英角ﾎﾟｯﾌﾟ体 for the title. Where those
+// are not installed, the Japanese Gothic and display faces that Linux
+// desktops carry (Noto Sans CJK JP, its Black weight, IPA's P Gothic) take
+// their place at the same pixel sizes.
 QFont japaneseFont(const QStringList &families, int pixelSize, QFont::Weight weight)
 {
     QFont font;

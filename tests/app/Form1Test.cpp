@@ -9,6 +9,7 @@
 #include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
+#include "tests/support/AnswerButtons.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -92,7 +93,7 @@ public:
         return shown;
     }
 
-    QPushButton *rightButton() const { return form->Command1()->carrying(form->state().answerAge); }
+    QPushButton *rightButton() const { return &rightAnswerButton(*form); }
 
     QPushButton *wrongButton() const
     {
@@ -249,7 +250,7 @@ TEST(Form1, StartFromEitherLabel)
         ASSERT_EQ(shown.size(), 2u);
         EXPECT_EQ(shown[0]->geometry(), QRect(10, 260, 90, 90));
         EXPECT_EQ(shown[1]->geometry(), QRect(100, 260, 90, 90));
-        ASSERT_NE(h.rightButton(), nullptr);
+        EXPECT_EQ(h.rightButton()->text().toInt(), form.state().answerAge);
         // The face is the game's orange exactly, not a shaded gradient.
         const QImage face = shown[1]->grab().toImage();
         for (QPoint p : {QPoint(2, 2), QPoint(87, 2), QPoint(2, 87), QPoint(87, 87), QPoint(45, 10)})
@@ -454,7 +455,7 @@ TEST(Form1, DiscOnScreenIsTheSurface)
         EXPECT_EQ(grabbed.pixel(5, 5), QColor(0, 0, 64).rgb());
     };
     check();
-    const QRgb centre = form.surface().pixel(100, 100);
+    const QRgb centre = form.surface().image().pixel(100, 100);
     EXPECT_EQ(centre, form.state().answerAge >= 8 && form.state().answerAge <= 22
                           ? QColor(255, 255, 0).rgb()
                           : QColor(0, 0, 0).rgb());

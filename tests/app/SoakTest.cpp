@@ -7,6 +7,7 @@
 #include "app/qt/Form1.h"
 #include "app/RandomSource.h"
 #include "board/StageLayout.h"
+#include "tests/support/AnswerButtons.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -123,7 +124,7 @@ private:
         const int stageBefore = m_form->state().stage;
         QPushButton *chosen = nullptr;
         const ControlArray &buttons = *m_form->Command1();
-        const QPushButton *rightOne = buttons.carrying(m_form->state().answerAge);
+        const QPushButton *rightOne = &rightAnswerButton(*m_form);
         for (int i = 0; i < StageLayout::forStage(stageBefore)->count(); ++i) {
             QPushButton *b = buttons.item(i);
             if ((b == rightOne) == right) {

@@ -16,7 +16,7 @@ int countNotBackground(const DrawingSurface &surface)
     int count = 0;
     for (int y = 0; y < surface.image().height(); ++y)
         for (int x = 0; x < surface.image().width(); ++x)
-            count += surface.pixel(x, y) != Background.rgb();
+            count += surface.image().pixel(x, y) != Background.rgb();
     return count;
 }
 }
@@ -31,7 +31,7 @@ TEST(DrawingSurface, ClsErasesEveryKindOfDrawing)
     surface.SetPixel(199, 449, Qt::black);
     surface.SetPixel(0, 300, Qt::yellow);
     EXPECT_EQ(countNotBackground(surface), 202);
-    EXPECT_EQ(surface.pixel(24, 14), QColor(Qt::yellow).rgb());
+    EXPECT_EQ(surface.image().pixel(24, 14), QColor(Qt::yellow).rgb());
 
     surface.Cls();
     EXPECT_EQ(countNotBackground(surface), 0);
@@ -47,7 +47,7 @@ TEST(DrawingSurface, WritesOffTheSurfaceAreClipped)
     EXPECT_EQ(countNotBackground(surface), 4);
     surface.copyBlock(-2, -2, 4, 4, block.data());
     EXPECT_EQ(countNotBackground(surface), 8);
-    EXPECT_EQ(surface.pixel(1, 1), 0xFF000000u);
+    EXPECT_EQ(surface.image().pixel(1, 1), 0xFF000000u);
     surface.Cls();
     EXPECT_EQ(countNotBackground(surface), 0);
 }
