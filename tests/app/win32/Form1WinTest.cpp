@@ -1,0 +1,390 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+// The Windows window driven through its messages, with scripted boxes and
+// chance: what the window adds to the rules (its design, the labels' and
+// buttons' clicks, the keyboard, the layout on the device, closing and the
+// end of a session). Needs a display: under Wine, an X server.
+#include "app/win32/ControlArray.h"
+#include "app/win32/Form1.h"
+#include "app/RandomSource.h"
+#include "board/StageLayout.h"
+#include "render/PhaseDisc.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+struct Box
+{
+    std::wstring prompt;
+    BoxStyle style;
+    std::wstring title;
+};
+
+// A folder of the test's own for the record, removed at the end.
+class RecordFolder
+{
+public:
+    RecordFolder()
+    {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        m_folder = std::wstring(temp) + L"tamblo-form1-" + std::to_wstring(GetCurrentProcessId()) + L"-"
+                   + std::to_wstring(++s_count);
+        CreateDirectoryW(m_folder.c_str(), nullptr);
+    }
+    ~RecordFolder()
+    {
+        DeleteFileW(path().c_str());
+        DeleteFileW((path() + L".lock").c_str());
+        RemoveDirectoryW(m_folder.c_str());
+    }
+    std::wstring path() const { return m_folder + L"\\HighScore.mtt"; }
+    std::optional<std::string> contents() const
+    {
+        std::ifstream file(std::filesystem::path(path()), std::ios::binary);
+        if (!file)
+            return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+private:
+    static inline int s_count = 0;
+    std::wstring m_folder;
+};
+
+// Runs what is queued, as the program's loop does.
+void pump(Form1 &form)
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            continue; // the loop of a test goes on after the window
+        if (form.routeDialogKeys(message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+class Form1Win : public ::testing::Test
+{
+protected:
+    // Answers every box with `answer` unless the test says otherwise.
+    Form1::Seams seams()
+    {
+        Form1::Seams seams;
+        seams.random = RandomSource(20260);
+        seams.recordPath = record.path();
+        seams.messageBox = [this](const std::wstring &prompt, BoxStyle style, const std::wstring &title) {
+            boxes.push_back({prompt, style, title});
+            if (onBox)
+                onBox();
+            return style == BoxStyle::YesNo ? retryAnswer : BoxAnswer::Ok;
+        };
+        return seams;
+    }
+
+    static POINT device(const Form1 &form, int x, int y) { return {form.scale().px(x), form.scale().px(y)}; }
+
+    static void click(Form1 &form, POINT at, std::optional<POINT> releaseAt = std::nullopt)
+    {
+        const POINT up = releaseAt.value_or(at);
+        SendMessageW(form.hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        SendMessageW(form.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
+    }
+
+    static RECT placeOf(HWND child)
+    {
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT *>(&place), 2);
+        return place;
+    }
+
+    static std::vector<int> shownIndices(const Form1 &form)
+    {
+        std::vector<int> shown;
+        // Shown, even while the window itself is not on screen.
+        for (int i = 0; i < form.Command1().count(); ++i)
+            if (GetWindowLongW(form.Command1().item(i), GWL_STYLE) & WS_VISIBLE)
+                shown.push_back(i);
+        return shown;
+    }
+
+    static int rightIndex(const Form1 &form)
+    {
+        for (int i : shownIndices(form))
+            if (form.Command1().caption(i) == std::to_wstring(form.state().answerAge))
+                return i;
+        ADD_FAILURE() << "no shown button carries the age " << form.state().answerAge;
+        return 0;
+    }
+
+    static void keyDown(Form1 &form, WPARAM key, bool repeat = false)
+    {
+        HWND focus = GetFocus();
+        MSG message{focus ? focus : form.hwnd(), WM_KEYDOWN, key, repeat ? (1 << 30) | 1 : 1, 0, {}};
+        if (!form.routeDialogKeys(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        pump(form);
+    }
+
+    RecordFolder record;
+    std::vector<Box> boxes;
+    std::function<void()> onBox;
+    BoxAnswer retryAnswer = BoxAnswer::No;
+};
+} // namespace
+
+TEST_F(Form1Win, TitleScreenIsTheDesignedWindow)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNOACTIVATE);
+    pump(form);
+
+    RECT client;
+    GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, form.scale().px(200));
+    EXPECT_EQ(client.bottom, form.scale().px(450));
+    const LONG style = GetWindowLongW(form.hwnd(), GWL_STYLE);
+    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU) && (style & WS_MINIMIZEBOX));
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+    wchar_t text[64] = {};
+    GetWindowTextW(form.hwnd(), text, 64);
+    EXPECT_STREQ(text, L"Tamblo");
+
+    // One command on the menu bar, no submenu.
+    HMENU menu = GetMenu(form.hwnd());
+    ASSERT_EQ(GetMenuItemCount(menu), 1);
+    EXPECT_EQ(GetSubMenu(menu, 0), nullptr);
+    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(Form1::HighScoreId));
+    GetMenuStringW(menu, 0, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"ハイスコア");
+
+    // Centred on the work area of its monitor.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(form.hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT window;
+    GetWindowRect(form.hwnd(), &window);
+    EXPECT_NEAR(window.left + window.right, monitor.rcWork.left + monitor.rcWork.right, 1);
+    EXPECT_NEAR(window.top + window.bottom, monitor.rcWork.top + monitor.rcWork.bottom, 1);
+
+    // Element 0 alone, hidden at its design place; no disc; timer off.
+    ASSERT_EQ(form.Command1().count(), 1);
+    EXPECT_FALSE(GetWindowLongW(form.Command1().item(0), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(form.Command1().caption(0), L"Command1");
+    const RECT element0 = placeOf(form.Command1().item(0));
+    EXPECT_EQ(element0.left, form.scale().px(176));
+    EXPECT_EQ(element0.top, form.scale().px(424));
+    EXPECT_EQ(element0.right, form.scale().px(209));
+    EXPECT_EQ(element0.bottom, form.scale().px(457));
+    EXPECT_EQ(GetDlgCtrlID(form.Command1().item(0)), ControlArray::FirstId);
+    EXPECT_EQ(form.surface().pixel(100, 100), 0x000040u);
+    EXPECT_FALSE(form.Timer1Enabled());
+    EXPECT_TRUE(form.Label1().visible);
+    EXPECT_EQ(form.Label1().caption, L"\u3000" + std::wstring(24, L' ') + L"Tamblo");
+    EXPECT_EQ(form.Label2().caption, L"クリックしてください");
+    EXPECT_EQ(form.state().bestTenths, 999);
+}
+
+TEST_F(Form1Win, AClickIsAPressAndAReleaseOnOneLabel)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    // Pressed on the title label, released on the bottom row, which is the
+    // prompt label's alone: no click.
+    click(form, device(form, 100, 448), device(form, 100, 449));
+    EXPECT_TRUE(form.Label1().visible);
+    EXPECT_EQ(form.Command1().count(), 1);
+    // Released outside the window: no click either.
+    click(form, device(form, 100, 100), POINT{-10, -10});
+    EXPECT_TRUE(form.Label1().visible);
+    // On the bottom row alone: the prompt label starts the game.
+    click(form, device(form, 100, 449));
+    EXPECT_FALSE(form.Label1().visible);
+    EXPECT_EQ(form.Command1().count(), StageLayout::ButtonCount);
+}
+
+TEST_F(Form1Win, StartShowsTheDiscTheQuestionAndStageZero)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    const int age = form.state().answerAge;
+    click(form, device(form, 100, 200));
+
+    EXPECT_TRUE(form.Timer1Enabled());
+    EXPECT_EQ(form.Label2().top, 227);
+    EXPECT_EQ(form.Label2().caption, L"この月の月齢は？");
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(age, Form1::Background);
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        for (int x = 0; x < PhaseDisc::Side; ++x)
+            ASSERT_EQ(form.surface().pixel(PhaseDisc::Left + x, PhaseDisc::Top + y),
+                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
+
+    ASSERT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
+    const RECT first = placeOf(form.Command1().item(0));
+    const RECT second = placeOf(form.Command1().item(1));
+    const auto px = [&form](int v) { return form.scale().px(v); };
+    EXPECT_EQ(first.left, px(10));
+    EXPECT_EQ(first.top, px(260));
+    EXPECT_EQ(first.right, px(100));
+    EXPECT_EQ(first.bottom, px(350));
+    EXPECT_EQ(second.left, px(100));
+    EXPECT_EQ(second.right, px(190));
+    EXPECT_EQ(form.Command1().caption(age / 15), std::to_wstring(age));
+}
+
+TEST_F(Form1Win, AWholeGameOfClicksTilesEveryBoardAndEndsSaved)
+{
+    std::optional<Form1> form(std::in_place, GetModuleHandleW(nullptr), seams());
+    click(*form, device(*form, 100, 200));
+    const int counts[] = {2, 3, 6, 10, 15, 30};
+    for (int stage = 0; stage <= 5; ++stage) {
+        ASSERT_EQ(form->state().stage, stage);
+        const std::vector<int> shown = shownIndices(*form);
+        ASSERT_EQ(static_cast<int>(shown.size()), counts[stage]);
+        // From stage 2 on the buttons tile the whole board, edge to edge.
+        if (stage >= 2) {
+            long area = 0;
+            std::set<std::wstring> captions;
+            for (int i : shown) {
+                const RECT place = placeOf(form->Command1().item(i));
+                EXPECT_GE(place.left, form->scale().px(10));
+                EXPECT_LE(place.right, form->scale().px(190));
+                EXPECT_GE(place.top, form->scale().px(260));
+                EXPECT_LE(place.bottom, form->scale().px(440));
+                area += (place.right - place.left) * (place.bottom - place.top);
+                captions.insert(form->Command1().caption(i));
+            }
+            EXPECT_EQ(area, form->scale().px(180) * form->scale().px(180));
+            EXPECT_EQ(captions.size(), shown.size());
+        }
+        SendMessageW(form->Command1().item(rightIndex(*form)), BM_CLICK, 0, 0);
+    }
+    // Six right answers, the clear, a new best, the retry question; No
+    // closes the window, which saves.
+    ASSERT_EQ(boxes.size(), 9u);
+    EXPECT_EQ(boxes[5].prompt, L"正解!");
+    EXPECT_EQ(boxes[6].prompt.rfind(L"ゲームクリア!\r\n\r\n所要時間 ", 0), 0u);
+    EXPECT_EQ(boxes[7].prompt, L"ハイスコア更新!");
+    EXPECT_EQ(boxes[8].prompt, L"また挑戦しますか？");
+    EXPECT_EQ(boxes[8].style, BoxStyle::YesNo);
+    EXPECT_EQ(boxes[8].title, L"Tamblo");
+    EXPECT_EQ(form->hwnd(), nullptr);
+    const std::int32_t best = form->state().bestTenths;
+    EXPECT_LT(best, 999);
+    EXPECT_EQ(record.contents(), std::to_string(best) + "\r\n");
+    form.reset();
+}
+
+TEST_F(Form1Win, TabMovesInIndexOrderAndReturnAnswersTheFocusedButton)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNORMAL);
+    SetForegroundWindow(form.hwnd());
+    SetFocus(form.hwnd());
+    pump(form);
+    click(form, device(form, 100, 200));
+    retryAnswer = BoxAnswer::Yes;
+
+    keyDown(form, VK_TAB);
+    EXPECT_EQ(GetFocus(), form.Command1().item(0));
+    keyDown(form, VK_TAB);
+    EXPECT_EQ(GetFocus(), form.Command1().item(1));
+    keyDown(form, VK_TAB); // hidden buttons are passed over
+    EXPECT_EQ(GetFocus(), form.Command1().item(0));
+
+    const int right = rightIndex(form);
+    SetFocus(form.Command1().item(right));
+    keyDown(form, VK_RETURN, true); // a held key answers once, at its press
+    EXPECT_TRUE(boxes.empty());
+    keyDown(form, VK_RETURN);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, L"正解!");
+    EXPECT_EQ(form.state().stage, 1);
+
+    // Return on a wrong button: the game is over.
+    const int wrong = rightIndex(form) == 0 ? 1 : 0;
+    SetFocus(form.Command1().item(wrong));
+    keyDown(form, VK_RETURN);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[1].prompt, L"残念!\u3000間違いです\r\n\r\nゲームオーバー");
+}
+
+TEST_F(Form1Win, ButtonsAreOrangeWithAnEdgeThatThickensWhilePressed)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNOACTIVATE);
+    click(form, device(form, 100, 200));
+    HWND button = form.Command1().item(0);
+    const RECT place = placeOf(button);
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    const int pixel = form.scale().px(1);
+
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const auto paint = [&] {
+        SendMessageW(button, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    };
+    paint();
+    EXPECT_EQ(GetPixel(dc, 0, 0), ControlArray::Edge);
+    EXPECT_EQ(GetPixel(dc, width - 1, height - 1), ControlArray::Edge);
+    EXPECT_EQ(GetPixel(dc, pixel, pixel), ControlArray::Face);
+    EXPECT_EQ(GetPixel(dc, width / 5, height / 2), ControlArray::Face);
+    SendMessageW(button, BM_SETSTATE, TRUE, 0);
+    paint();
+    EXPECT_EQ(GetPixel(dc, pixel, pixel), ControlArray::Edge);
+    EXPECT_EQ(GetPixel(dc, 2 * pixel, 2 * pixel), ControlArray::Face);
+    SendMessageW(button, BM_SETSTATE, FALSE, 0);
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(Form1Win, ClosingSavesOnceAndTheEndOfASessionAnswersNo)
+{
+    {
+        Form1 form(GetModuleHandleW(nullptr), seams());
+        EXPECT_EQ(SendMessageW(form.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        EXPECT_EQ(record.contents(), "999\r\n");
+        SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(form.hwnd(), nullptr);
+    }
+
+    // Inside the game-over box the session ends: the record is on disk
+    // before the box is gone, no question follows, and the window closes.
+    DeleteFileW(record.path().c_str());
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    click(form, device(form, 100, 200));
+    std::optional<std::string> savedInsideTheBox;
+    onBox = [&] {
+        if (savedInsideTheBox)
+            return;
+        SendMessageW(form.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        savedInsideTheBox = record.contents().value_or("nothing");
+    };
+    const int wrong = rightIndex(form) == 0 ? 1 : 0;
+    SendMessageW(form.Command1().item(wrong), BM_CLICK, 0, 0);
+    pump(form);
+    EXPECT_EQ(savedInsideTheBox, "999\r\n");
+    ASSERT_EQ(boxes.size(), 1u); // the game-over box; the retry question was never asked
+    EXPECT_EQ(form.hwnd(), nullptr);
+}
