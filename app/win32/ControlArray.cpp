@@ -7,14 +7,6 @@
 #include <string>
 
 namespace {
-RECT placeOf(HWND window)
-{
-    RECT place;
-    GetWindowRect(window, &place);
-    MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT *>(&place), 2);
-    return place;
-}
-
 // A frame `width` pixels wide just inside `rect`.
 void frame(HDC dc, RECT rect, int width, HBRUSH brush)
 {
@@ -47,8 +39,7 @@ HWND ControlArray::create(int index, const RECT &place, const std::wstring &capt
 
 HWND ControlArray::load(int index)
 {
-    HWND element0 = m_elements.front();
-    HWND element = create(index, placeOf(element0), caption(0));
+    HWND element = create(index, place(0), caption(0));
     // Tab order follows the index.
     SetWindowPos(element, m_elements.back(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     m_elements.push_back(element);
@@ -61,6 +52,14 @@ std::optional<int> ControlArray::indexOf(int id) const
     if (index < 0 || index >= count())
         return std::nullopt;
     return index;
+}
+
+RECT ControlArray::place(int index) const
+{
+    RECT place;
+    GetWindowRect(item(index), &place);
+    MapWindowPoints(HWND_DESKTOP, m_parent, reinterpret_cast<POINT *>(&place), 2);
+    return place;
 }
 
 std::wstring ControlArray::caption(int index) const

@@ -37,6 +37,8 @@ public:
     // The index of the element with control id `id`, or nothing.
     std::optional<int> indexOf(int id) const;
 
+    // Where element `index` lies, in its window's client coordinates.
+    RECT place(int index) const;
     std::wstring caption(int index) const;
     void setCaption(int index, const std::wstring &caption);
     void setFont(HFONT font);

@@ -54,14 +54,6 @@ int rounded(float value)
 {
     return static_cast<int>(std::lround(value));
 }
-
-RECT placeOf(HWND child)
-{
-    RECT place;
-    GetWindowRect(child, &place);
-    MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT *>(&place), 2);
-    return place;
-}
 } // namespace
 
 Form1::Form1(HINSTANCE instance, Seams seams)
@@ -393,7 +385,7 @@ void Form1::placeButton(int index, const StageLayout &layout, const BoardRect &b
     HWND button = m_command1->item(index);
     SetWindowPos(button, nullptr, 0, 0, rounded(layout.buttonWidth(board)), rounded(layout.buttonHeight(board)),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT size = placeOf(button);
+    const RECT size = m_command1->place(index);
     const auto width = static_cast<float>(size.right - size.left);
     const auto height = static_cast<float>(size.bottom - size.top);
     SetWindowPos(button, nullptr, rounded(layout.buttonLeft(board, index, width)),

@@ -139,5 +139,5 @@ private:
     bool m_focusCue = false;   // the keyboard moved the focus: show where
     int m_openBoxes = 0;       // message boxes open now, nested
     bool m_unloaded = false;   // the close handler has saved
-    bool m_ending = false;     // the session ends: no more boxes
+    bool m_ending = false;     // closing from inside a box: no more boxes
 };

@@ -106,14 +106,6 @@ protected:
         SendMessageW(form.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(up.x, up.y));
     }
 
-    static RECT placeOf(HWND child)
-    {
-        RECT place;
-        GetWindowRect(child, &place);
-        MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT *>(&place), 2);
-        return place;
-    }
-
     static std::vector<int> shownIndices(const Form1 &form)
     {
         std::vector<int> shown;
@@ -189,7 +181,7 @@ TEST_F(Form1Win, TitleScreenIsTheDesignedWindow)
     ASSERT_EQ(form.Command1().count(), 1);
     EXPECT_FALSE(GetWindowLongW(form.Command1().item(0), GWL_STYLE) & WS_VISIBLE);
     EXPECT_EQ(form.Command1().caption(0), L"Command1");
-    const RECT element0 = placeOf(form.Command1().item(0));
+    const RECT element0 = form.Command1().place(0);
     EXPECT_EQ(element0.left, form.scale().px(176));
     EXPECT_EQ(element0.top, form.scale().px(424));
     EXPECT_EQ(element0.right, form.scale().px(209));
@@ -236,8 +228,8 @@ TEST_F(Form1Win, StartShowsTheDiscTheQuestionAndStageZero)
                       picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
 
     ASSERT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
-    const RECT first = placeOf(form.Command1().item(0));
-    const RECT second = placeOf(form.Command1().item(1));
+    const RECT first = form.Command1().place(0);
+    const RECT second = form.Command1().place(1);
     const auto px = [&form](int v) { return form.scale().px(v); };
     EXPECT_EQ(first.left, px(10));
     EXPECT_EQ(first.top, px(260));
@@ -250,30 +242,31 @@ TEST_F(Form1Win, StartShowsTheDiscTheQuestionAndStageZero)
 
 TEST_F(Form1Win, AWholeGameOfClicksTilesEveryBoardAndEndsSaved)
 {
-    std::optional<Form1> form(std::in_place, GetModuleHandleW(nullptr), seams());
-    click(*form, device(*form, 100, 200));
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    click(form, device(form, 100, 200));
     const int counts[] = {2, 3, 6, 10, 15, 30};
     for (int stage = 0; stage <= 5; ++stage) {
-        ASSERT_EQ(form->state().stage, stage);
-        const std::vector<int> shown = shownIndices(*form);
+        ASSERT_EQ(form.state().stage, stage);
+        const std::vector<int> shown = shownIndices(form);
         ASSERT_EQ(static_cast<int>(shown.size()), counts[stage]);
         // From stage 2 on the buttons tile the whole board, edge to edge.
         if (stage >= 2) {
             long area = 0;
             std::set<std::wstring> captions;
             for (int i : shown) {
-                const RECT place = placeOf(form->Command1().item(i));
-                EXPECT_GE(place.left, form->scale().px(10));
-                EXPECT_LE(place.right, form->scale().px(190));
-                EXPECT_GE(place.top, form->scale().px(260));
-                EXPECT_LE(place.bottom, form->scale().px(440));
+                const RECT place = form.Command1().place(i);
+                EXPECT_GE(place.left, form.scale().px(10));
+                EXPECT_LE(place.right, form.scale().px(190));
+                EXPECT_GE(place.top, form.scale().px(260));
+                EXPECT_LE(place.bottom, form.scale().px(440));
                 area += (place.right - place.left) * (place.bottom - place.top);
-                captions.insert(form->Command1().caption(i));
+                captions.insert(form.Command1().caption(i));
             }
-            EXPECT_EQ(area, form->scale().px(180) * form->scale().px(180));
+            const DpiScale scale = form.scale();
+            EXPECT_EQ(area, (scale.px(190) - scale.px(10)) * (scale.px(440) - scale.px(260)));
             EXPECT_EQ(captions.size(), shown.size());
         }
-        SendMessageW(form->Command1().item(rightIndex(*form)), BM_CLICK, 0, 0);
+        SendMessageW(form.Command1().item(rightIndex(form)), BM_CLICK, 0, 0);
     }
     // Six right answers, the clear, a new best, the retry question; No
     // closes the window, which saves.
@@ -284,11 +277,10 @@ TEST_F(Form1Win, AWholeGameOfClicksTilesEveryBoardAndEndsSaved)
     EXPECT_EQ(boxes[8].prompt, L"また挑戦しますか？");
     EXPECT_EQ(boxes[8].style, BoxStyle::YesNo);
     EXPECT_EQ(boxes[8].title, L"Tamblo");
-    EXPECT_EQ(form->hwnd(), nullptr);
-    const std::int32_t best = form->state().bestTenths;
+    EXPECT_EQ(form.hwnd(), nullptr);
+    const std::int32_t best = form.state().bestTenths;
     EXPECT_LT(best, 999);
     EXPECT_EQ(record.contents(), std::to_string(best) + "\r\n");
-    form.reset();
 }
 
 TEST_F(Form1Win, TabMovesInIndexOrderAndReturnAnswersTheFocusedButton)
@@ -331,7 +323,7 @@ TEST_F(Form1Win, ButtonsAreOrangeWithAnEdgeThatThickensWhilePressed)
     form.Show(SW_SHOWNOACTIVATE);
     click(form, device(form, 100, 200));
     HWND button = form.Command1().item(0);
-    const RECT place = placeOf(button);
+    const RECT place = form.Command1().place(0);
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
     const int pixel = form.scale().px(1);
