@@ -125,10 +125,12 @@ SIZE Form1::windowSize(DpiScale scale) const
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void Form1::fitClientArea()
+void Form1::fitClientArea(const POINT *corner)
 {
     const SIZE size = windowSize(m_scale);
-    SetWindowPos(m_hwnd, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const UINT keepPlace = corner ? 0 : SWP_NOMOVE;
+    const POINT at = corner ? *corner : POINT{};
+    SetWindowPos(m_hwnd, nullptr, at.x, at.y, size.cx, size.cy, keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
     // The frame's metrics are the system's guess; a menu bar that wraps or
     // a theme of its own can take more. What is missing is added once.
     RECT client;
@@ -436,9 +438,8 @@ void Form1::changeDpi(int dpi, const RECT &suggested)
     placeStageButtons();
     // The system's suggestion scales the whole frame; only its corner is
     // taken, the size is the client area's at the new density.
-    const SIZE size = windowSize(m_scale);
-    SetWindowPos(m_hwnd, nullptr, suggested.left, suggested.top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT corner{suggested.left, suggested.top};
+    fitClientArea(&corner);
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 

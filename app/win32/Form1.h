@@ -98,7 +98,8 @@ private:
 
     void buildControls();
     SIZE windowSize(DpiScale scale) const;
-    void fitClientArea();
+    // Sizes the window to its client area, moving it to `corner` if given.
+    void fitClientArea(const POINT *corner = nullptr);
     void centreOnWorkArea();
     void changeDpi(int dpi, const RECT &suggested);
     void paint();

@@ -380,3 +380,47 @@ TEST_F(Form1Win, ClosingSavesOnceAndTheEndOfASessionAnswersNo)
     ASSERT_EQ(boxes.size(), 1u); // the game-over box; the retry question was never asked
     EXPECT_EQ(form.hwnd(), nullptr);
 }
+
+TEST_F(Form1Win, ANewDensityDoublesTheWindowAndKeepsTheGame)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNOACTIVATE);
+    click(form, device(form, 100, 200));
+    const int dpi = form.scale().dpi() * 2;
+    const std::vector<std::wstring> captions{form.Command1().caption(0), form.Command1().caption(1)};
+
+    SIZE asked{};
+    ASSERT_TRUE(SendMessageW(form.hwnd(), WM_GETDPISCALEDSIZE, dpi, reinterpret_cast<LPARAM>(&asked)));
+    RECT suggested{10, 20, 10 + asked.cx, 20 + asked.cy};
+    SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    pump(form);
+
+    const DpiScale scale(dpi);
+    EXPECT_EQ(form.scale(), scale);
+    RECT client;
+    GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, scale.px(200));
+    EXPECT_EQ(client.bottom, scale.px(450));
+    RECT window;
+    GetWindowRect(form.hwnd(), &window);
+    EXPECT_EQ(window.left, 10);
+    EXPECT_EQ(window.top, 20);
+
+    // The same stage, laid out anew: same buttons, same captions, no new
+    // random numbers drawn.
+    ASSERT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
+    const RECT second = form.Command1().place(1);
+    EXPECT_EQ(second.left, scale.px(100));
+    EXPECT_EQ(second.top, scale.px(260));
+    EXPECT_EQ(second.right, scale.px(190));
+    EXPECT_EQ(second.bottom, scale.px(350));
+    EXPECT_EQ(form.Command1().caption(0), captions[0]);
+    EXPECT_EQ(form.Command1().caption(1), captions[1]);
+    // The disc is still there, every game pixel a block of the new size.
+    EXPECT_EQ(form.surface().deviceWidth(), scale.px(200));
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(form.state().answerAge, Form1::Background);
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        for (int x = 0; x < PhaseDisc::Side; ++x)
+            ASSERT_EQ(form.surface().devicePixel(scale.px(PhaseDisc::Left + x) + 1, scale.px(PhaseDisc::Top + y) + 1),
+                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
+}
