@@ -326,16 +326,32 @@ public:
 
     // One replacing move: the name holds either the old record or the new
     // one at every instant. A link at the name is replaced, not followed.
+    // Written through, the move is on the disk when it returns, so the
+    // new name survives a power cut.
     bool moveOver(const std::wstring &path, std::wstring *reason)
     {
-        if (!::MoveFileExW(systemName(m_name).c_str(), systemName(path).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return failWithSystemError(reason, L"its new file cannot take its name");
+        const ULONGLONG deadline = ::GetTickCount64() + MoveRetryMs;
+        while (!::MoveFileExW(systemName(m_name).c_str(), systemName(path).c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (!mayPass(::GetLastError()) || ::GetTickCount64() >= deadline)
+                return failWithSystemError(reason, L"its new file cannot take its name");
+            ::Sleep(MoveRetryPollMs);
+        }
         m_name.clear();
         return true;
     }
 
 private:
+    // A virus scanner or a search indexer often opens a file that was just
+    // written, or the old record, for a moment, and the move is refused
+    // while it looks. Such a refusal is tried again for a short while.
+    static bool mayPass(DWORD error)
+    {
+        return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    }
+    static constexpr ULONGLONG MoveRetryMs = 1000;
+    static constexpr DWORD MoveRetryPollMs = 20;
+
     std::wstring m_name;
     Handle m_file;
 };

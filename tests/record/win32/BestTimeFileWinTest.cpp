@@ -1,0 +1,611 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#include "record/win32/BestTimeFile.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <future>
+#include <limits>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace {
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::wstring Name = BestTimeFile::FileName;
+const std::wstring LockName = Name + L".lock";
+
+bool underWine()
+{
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+bool exists(const std::wstring &path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool isFolder(const std::wstring &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Removes a folder and all it holds, however deep; a link to a folder is
+// removed itself, never what it names.
+void removeTree(const std::wstring &path)
+{
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring inside = path + L'\\' + name;
+            const DWORD attributes = ::GetFileAttributesW(inside.c_str());
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                ::DeleteFileW(inside.c_str());
+            } else if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                ::RemoveDirectoryW(inside.c_str());
+            } else {
+                removeTree(inside);
+            }
+        } while (::FindNextFileW(search, &entry));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+// A folder of the test's own under the temporary folder, removed at the end.
+class Folder
+{
+public:
+    Folder()
+    {
+        // Wine gives out the same process numbers run after run, so the
+        // name is tried until it is one that no earlier run left.
+        static int count = 0;
+        wchar_t temp[MAX_PATH + 1] = {};
+        ::GetTempPathW(MAX_PATH + 1, temp);
+        do {
+            m_path = std::wstring(temp) + L"tamblo-test-" + std::to_wstring(::GetCurrentProcessId()) + L'-'
+                + std::to_wstring(::GetTickCount64()) + L'-' + std::to_wstring(++count);
+        } while (!::CreateDirectoryW(m_path.c_str(), nullptr) && ::GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    ~Folder() { removeTree(L"\\\\?\\" + m_path); }
+    Folder(const Folder &) = delete;
+    Folder &operator=(const Folder &) = delete;
+
+    const std::wstring &path() const { return m_path; }
+    std::wstring operator/(const std::wstring &name) const { return m_path + L'\\' + name; }
+
+    // What the folder holds, by name, in order.
+    std::vector<std::wstring> names() const
+    {
+        std::vector<std::wstring> found;
+        for (const fs::directory_entry &entry : fs::directory_iterator(m_path))
+            found.push_back(entry.path().filename().wstring());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    std::wstring m_path;
+};
+
+class Handle
+{
+public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    ~Handle() { close(); }
+    Handle(const Handle &) = delete;
+    Handle &operator=(const Handle &) = delete;
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    void close()
+    {
+        if (valid())
+            ::CloseHandle(m_handle);
+        m_handle = INVALID_HANDLE_VALUE;
+    }
+    HANDLE get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+void writeBytes(const std::wstring &path, const std::string &bytes)
+{
+    const Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
+    ASSERT_TRUE(file.valid()) << ::GetLastError();
+    DWORD wrote = 0;
+    ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr));
+    ASSERT_EQ(wrote, bytes.size());
+}
+
+std::string bytesOf(const std::wstring &path)
+{
+    const Handle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid())
+        return "<unreadable>";
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+        bytes.append(chunk, got);
+    return bytes;
+}
+
+// The kinds of link a test can put at a name. Wine 8 only pretends to make
+// a symbolic link and makes no junction, but shows the Unix links of the
+// file system it runs on: a link to a file as that file, a link to a folder
+// as a folder that is also a reparse point.
+enum class Link { None, Windows, Unix };
+
+// Wine's name for a file in the Unix file system it runs on, quoted.
+std::optional<std::wstring> quotedUnixName(const std::wstring &path)
+{
+    using UnixName = char *(CDECL *)(const wchar_t *);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char *name = unixName ? unixName(path.c_str()) : nullptr;
+    if (!name)
+        return std::nullopt;
+    const std::wstring quoted = L'"' + fs::path(name).wstring() + L'"';
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return quoted;
+}
+
+// Runs a Unix program under Wine. Wine starts it without a handle to wait
+// on, so its effect, whether `path` exists, is awaited within a bound.
+bool runUnix(std::wstring command, const std::wstring &path, bool exists)
+{
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hProcess)
+        ::CloseHandle(process.hProcess);
+    if (process.hThread)
+        ::CloseHandle(process.hThread);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (::exists(path) != exists && std::chrono::steady_clock::now() < deadline)
+        ::Sleep(10);
+    return ::exists(path) == exists;
+}
+
+// A Unix link made with ln, under Wine only.
+bool unixLink(const std::wstring &target, const std::wstring &link)
+{
+    const std::optional<std::wstring> from = quotedUnixName(target);
+    const std::optional<std::wstring> to = quotedUnixName(link);
+    return from && to && !exists(link) && runUnix(L"Z:\\bin\\ln -s " + *from + L' ' + *to, link, true);
+}
+
+// Removes a Unix link to a folder, which Wine's own calls cannot.
+bool removeUnixLink(const std::wstring &link)
+{
+    const std::optional<std::wstring> name = quotedUnixName(link);
+    return name && runUnix(L"Z:\\bin\\rm " + *name, link, false);
+}
+
+bool isReparsePoint(const std::wstring &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// A link from `link` to `target`, of the kind the system shows once it is
+// open: a reparse point, or a Unix link that Wine shows as what it names.
+Link makeLink(const std::wstring &target, const std::wstring &link, DWORD flags)
+{
+    const bool made = ::CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                                            flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE)
+        && exists(link);
+    if (!made && !(underWine() && unixLink(target, link)))
+        return Link::None;
+    const Handle opened(::CreateFileW(link.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (opened.valid() && ::GetFileInformationByHandleEx(opened.get(), FileAttributeTagInfo, &tag, sizeof tag)
+        && (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return Link::Windows;
+    return underWine() ? Link::Unix : Link::None;
+}
+
+class BestTimeFileWin : public ::testing::Test
+{
+protected:
+    std::wstring path() const { return m_dir / Name; }
+    BestTimeFile file() const { return BestTimeFile(path()); }
+    std::string contents() const { return bytesOf(path()); }
+
+    // A save leaves the record and its lock, and no temporary file.
+    void expectOnlyTheRecord() const
+    {
+        EXPECT_EQ(m_dir.names(), (std::vector<std::wstring>{Name, LockName}));
+    }
+
+    Folder m_dir;
+};
+} // namespace
+
+TEST_F(BestTimeFileWin, MissingFileGives999AndSaveCreatesFiveBytes)
+{
+    EXPECT_EQ(file().read(), std::nullopt);
+    EXPECT_EQ(file().load(), 999);
+    EXPECT_EQ(file().save(999), 999);
+    EXPECT_EQ(contents(), "999\r\n");
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, SaveThenReadAcrossTheWholeRange)
+{
+    for (std::int64_t v = std::numeric_limits<std::int32_t>::min(); v <= std::numeric_limits<std::int32_t>::max();
+         v += 858993459) {
+        ::DeleteFileW(path().c_str()); // a save keeps a better stored time
+        const auto tenths = static_cast<std::int32_t>(v);
+        ASSERT_EQ(file().save(tenths), tenths);
+        EXPECT_EQ(file().read(), tenths);
+    }
+    ::DeleteFileW(path().c_str());
+    ASSERT_EQ(file().save(std::numeric_limits<std::int32_t>::max()), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(contents(), "2147483647\r\n");
+    EXPECT_EQ(file().load(), std::numeric_limits<std::int32_t>::max());
+
+    ASSERT_EQ(file().save(-42), -42);
+    EXPECT_EQ(contents(), "-42\r\n");
+    ASSERT_EQ(file().save(1234), -42);
+    EXPECT_EQ(contents(), "-42\r\n");
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, ReadsTheFirstNumberAndRewritesOneLine)
+{
+    writeBytes(path(), "123\r\n456\r\n");
+    EXPECT_EQ(file().load(), 123);
+    ASSERT_EQ(file().save(123), 123);
+    EXPECT_EQ(contents(), "123\r\n");
+
+    writeBytes(path(), "1234\r\n");
+    EXPECT_EQ(file().load(), 1234);
+    writeBytes(path(), "77"); // the whole file, so the number is complete
+    EXPECT_EQ(file().load(), 77);
+}
+
+TEST_F(BestTimeFileWin, TheBetterOfStoredAndNewTimeIsKept)
+{
+    const struct
+    {
+        std::string stored;
+        std::int32_t saved;
+        std::string after;
+    } cases[] = {
+        {"100\r\n", 500, "100\r\n"}, // another copy's better time stays
+        {"900\r\n", 500, "500\r\n"}, // a worse one is replaced
+        {"-3\r\n", 0, "-3\r\n"},
+        {"abc\r\n", 500, "500\r\n"}, // unreadable counts as none
+        {"", 999, "999\r\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        writeBytes(path(), c.stored);
+        const std::optional<std::int32_t> kept = file().save(c.saved);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(BestTimeFile(path()).read(), *kept);
+        EXPECT_EQ(contents(), c.after);
+    }
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, HostileContentsGive999AndAreReplacedAtTheNextSave)
+{
+    const std::string hostile[] = {
+        "",                          // empty
+        "abc\r\n",                   // no number
+        "\xEF\xBB\xBF" "5\r\n",      // a byte-order mark first
+        "12.5\r\n",                  // a fraction
+        "99999999999\r\n",           // beyond 32 bits
+        std::string(1 << 20, '7'),   // digits beyond the part that is read
+        std::string(300, '\0'),
+    };
+    for (const std::string &bytes : hostile) {
+        SCOPED_TRACE(bytes.substr(0, 16));
+        writeBytes(path(), bytes);
+        EXPECT_EQ(file().read(), std::nullopt);
+        EXPECT_EQ(file().load(), 999);
+        ASSERT_EQ(file().save(640), 640);
+        EXPECT_EQ(contents(), "640\r\n");
+    }
+    // A huge file whose number stands at the start of the part that is read.
+    writeBytes(path(), std::string(BestTimeFile::PrefixSize - 6, ' ') + "1234\r\n" + std::string(1 << 20, 'x'));
+    EXPECT_EQ(file().read(), 1234);
+    // One whose number runs past that part is no number, not its start.
+    writeBytes(path(), std::string(BestTimeFile::PrefixSize - 3, ' ') + "1234567\r\n");
+    EXPECT_EQ(file().read(), std::nullopt);
+}
+
+TEST_F(BestTimeFileWin, PipesAndDevicesAreNeitherReadNorWaitedOn)
+{
+    // A pipe whose server never writes: reading it would never end.
+    const std::wstring pipeName = L"\\\\.\\pipe\\tamblo-test-" + std::to_wstring(::GetCurrentProcessId());
+    const Handle server(::CreateNamedPipeW(pipeName.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
+                                           4096, 0, nullptr));
+    ASSERT_TRUE(server.valid()) << ::GetLastError();
+    EXPECT_EQ(BestTimeFile(pipeName).read(), std::nullopt);
+    EXPECT_EQ(BestTimeFile(L"\\\\.\\NUL").load(), 999);
+}
+
+TEST_F(BestTimeFileWin, AFolderAtTheNameIsNoNumberAndStays)
+{
+    ASSERT_TRUE(::CreateDirectoryW(path().c_str(), nullptr));
+    writeBytes(path() + L"\\inside.txt", "5\r\n");
+    EXPECT_EQ(file().load(), 999);
+    std::wstring reason;
+    EXPECT_EQ(file().save(5, &reason), std::nullopt);
+    EXPECT_EQ(reason, L"a folder stands at its place");
+    EXPECT_TRUE(isFolder(path()));
+    EXPECT_EQ(bytesOf(path() + L"\\inside.txt"), "5\r\n");
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, ASaveThatCannotCompleteKeepsTheOldRecord)
+{
+    writeBytes(path(), "900\r\n");
+    std::wstring reason;
+    {
+        // Another program holds the record open and lets nobody replace it:
+        // the new file cannot take the name.
+        const Handle held(::CreateFileW(path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held.valid());
+        EXPECT_EQ(file().save(5, &reason), std::nullopt);
+        EXPECT_NE(reason.find(L"its new file cannot take its name"), std::wstring::npos);
+    }
+    EXPECT_EQ(contents(), "900\r\n");
+    expectOnlyTheRecord(); // the temporary file is gone
+
+    // A folder at the lock's name: no save without the lock.
+    ::DeleteFileW((m_dir / LockName).c_str());
+    ASSERT_TRUE(::CreateDirectoryW((m_dir / LockName).c_str(), nullptr));
+    reason.clear();
+    EXPECT_EQ(file().save(5, &reason), std::nullopt);
+    EXPECT_NE(reason.find(L"its lock file cannot be opened"), std::wstring::npos);
+    EXPECT_EQ(contents(), "900\r\n");
+
+    // A path through a plain file can be neither read nor written.
+    const BestTimeFile inside(path() + L"\\" + Name);
+    EXPECT_EQ(inside.load(), 999);
+    reason.clear();
+    EXPECT_EQ(inside.save(5, &reason), std::nullopt);
+    EXPECT_NE(reason.find(L"its folder cannot be created"), std::wstring::npos);
+    EXPECT_EQ(contents(), "900\r\n");
+}
+
+TEST_F(BestTimeFileWin, ARecordHeldForAMomentIsReplacedOnceLetGo)
+{
+    // A virus scanner looks at the old record just as the game saves.
+    writeBytes(path(), "900\r\n");
+    Handle scanner(::CreateFileW(path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(scanner.valid());
+    std::future<std::optional<std::int32_t>> saver =
+        std::async(std::launch::async, [this] { return file().save(800); });
+    EXPECT_EQ(saver.wait_for(100ms), std::future_status::timeout);
+    scanner.close();
+    ASSERT_EQ(saver.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(saver.get(), 800);
+    EXPECT_EQ(contents(), "800\r\n");
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, ALinkAtTheNameIsReplacedNeverWrittenThrough)
+{
+    Folder elsewhere;
+    const std::wstring target = elsewhere / L"diary.txt";
+    const std::string diary = "2000\r\nthe player's own words\r\n";
+    writeBytes(target, diary);
+    const Link kind = makeLink(target, path(), 0);
+    ASSERT_NE(kind, Link::None) << "no link could be made on this system";
+    if (kind == Link::Windows) {
+        EXPECT_EQ(file().read(), std::nullopt);
+        EXPECT_EQ(file().load(), 999);
+    } else {
+        // Wine shows a Unix link as the file it names, so what the link
+        // names is read; it must still not be written.
+        ASSERT_EQ(contents(), diary);
+    }
+
+    ASSERT_EQ(file().save(700), 700);
+    EXPECT_FALSE(isReparsePoint(path()));
+    EXPECT_EQ(contents(), "700\r\n");
+    EXPECT_EQ(bytesOf(target), diary);
+    EXPECT_EQ(elsewhere.names(), std::vector<std::wstring>{L"diary.txt"});
+    expectOnlyTheRecord();
+}
+
+TEST_F(BestTimeFileWin, ALinkToAFolderAtTheNameIsNeverWrittenThrough)
+{
+    Folder elsewhere;
+    const std::wstring target = elsewhere / L"folder";
+    ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+    const Link kind = makeLink(target, path(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    ASSERT_NE(kind, Link::None) << "no link to a folder could be made on this system";
+    ASSERT_TRUE(isFolder(path()) && isReparsePoint(path()));
+    EXPECT_EQ(file().load(), 999);
+
+    std::wstring reason;
+    const std::optional<std::int32_t> kept = file().save(700, &reason);
+    EXPECT_EQ(m_dir.names(), (std::vector<std::wstring>{Name, LockName}));
+    if (kind == Link::Windows) {
+        // The link itself is taken away and a plain file takes its place.
+        EXPECT_EQ(kept, 700);
+        EXPECT_EQ(contents(), "700\r\n");
+    } else {
+        // Wine does not report a Unix link as a reparse point once it is
+        // open, so the save cannot tell it from a folder and leaves it.
+        EXPECT_EQ(kept, std::nullopt);
+        EXPECT_EQ(reason, L"a folder stands at its place");
+        EXPECT_TRUE(isReparsePoint(path()));
+        EXPECT_TRUE(removeUnixLink(path()));
+    }
+    EXPECT_TRUE(isFolder(target));
+    EXPECT_TRUE(fs::is_empty(target));
+}
+
+TEST_F(BestTimeFileWin, ASaveWaitsForTheLockAndKeepsWhatWasStoredMeanwhile)
+{
+    writeBytes(path(), "900\r\n");
+    // Another copy of the game holds the lock, as a save of its own does.
+    const Handle other(::CreateFileW((m_dir / LockName).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other.valid());
+    OVERLAPPED whole{};
+    ASSERT_TRUE(::LockFileEx(other.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                             &whole));
+
+    std::future<std::optional<std::int32_t>> saver =
+        std::async(std::launch::async, [this] { return file().save(700); });
+    // It must not pass the lock while the other copy holds it.
+    EXPECT_EQ(saver.wait_for(300ms), std::future_status::timeout);
+    // The other copy stores a better time of its own and lets go.
+    writeBytes(path(), "650\r\n");
+    ASSERT_TRUE(::UnlockFileEx(other.get(), 0, MAXDWORD, MAXDWORD, &whole));
+
+    ASSERT_EQ(saver.wait_for(BestTimeFile::LockWaitMs * 1ms), std::future_status::ready);
+    EXPECT_EQ(saver.get(), 650);
+    EXPECT_EQ(contents(), "650\r\n");
+}
+
+TEST_F(BestTimeFileWin, ALockHeldTooLongFailsTheSaveAndKeepsTheRecord)
+{
+    writeBytes(path(), "900\r\n");
+    const Handle other(::CreateFileW((m_dir / LockName).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other.valid());
+    OVERLAPPED whole{};
+    ASSERT_TRUE(::LockFileEx(other.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                             &whole));
+    const auto start = std::chrono::steady_clock::now();
+    std::wstring reason;
+    EXPECT_EQ(file().save(5, &reason), std::nullopt);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(reason, L"another copy of the game kept its lock too long");
+    EXPECT_GE(waited, BestTimeFile::LockWaitMs * 1ms - 50ms); // timer granularity
+    EXPECT_EQ(contents(), "900\r\n");
+}
+
+TEST(BestTimeFileWinFolder, BesideAProgramWhoseFolderTakesFiles)
+{
+    Folder program;
+    Folder user;
+    const BestTimeFile beside = BestTimeFile::inWritableFolder(program.path(), user.path());
+    EXPECT_EQ(beside.path(), program / Name);
+    // The test of the folder leaves nothing behind.
+    EXPECT_TRUE(program.names().empty());
+    // A folder given with its separator gets no second one.
+    EXPECT_EQ(BestTimeFile::inWritableFolder(program.path() + L"\\", user.path()).path(), program / Name);
+    // With no folder of the player's own, the record stays beside the program.
+    EXPECT_EQ(BestTimeFile::inWritableFolder(program / L"missing", {}).path(), program / L"missing\\" + Name);
+}
+
+TEST(BestTimeFileWinFolder, AnUnwritableProgramFolderCarriesItsRecordToTheUsersFolder)
+{
+    // Wine runs as a Unix user that no folder of the prefix refuses (root
+    // here), and it keeps no Windows access rights, so a folder the player
+    // cannot write is shown by a program folder that does not exist and,
+    // under Wine, by a real folder that takes no files: the Unix /proc.
+    Folder program;
+    Folder user;
+    const std::wstring userFolder = user / L"Tamblo";
+    const BestTimeFile missing = BestTimeFile::inWritableFolder(program / L"missing", userFolder);
+    EXPECT_EQ(missing.path(), userFolder + L"\\" + Name);
+    if (underWine() && isFolder(L"Z:\\proc")) {
+        EXPECT_EQ(BestTimeFile::inWritableFolder(L"Z:\\proc", userFolder).path(), userFolder + L"\\" + Name);
+    }
+
+    // The record beside the program is read while the player has none.
+    writeBytes(program / Name, "420\r\n");
+    const BestTimeFile record(userFolder + L"\\" + Name, program / Name);
+    EXPECT_EQ(record.read(), std::nullopt);
+    EXPECT_EQ(record.load(), 420);
+    ASSERT_EQ(record.save(record.load()), 420); // makes the player's folder
+    EXPECT_EQ(bytesOf(record.path()), "420\r\n");
+    EXPECT_EQ(bytesOf(program / Name), "420\r\n");
+    EXPECT_EQ(program.names(), std::vector<std::wstring>{Name}); // never written, no lock there
+
+    // From now on the player's own record counts.
+    writeBytes(program / Name, "100\r\n");
+    EXPECT_EQ(record.load(), 420);
+    ASSERT_EQ(record.save(300), 300);
+    EXPECT_EQ(bytesOf(program / Name), "100\r\n");
+}
+
+TEST(BestTimeFileWinFolder, DeepFoldersBeyondTheOldPathLimitWork)
+{
+    Folder root;
+    std::wstring deep = root.path();
+    while (deep.size() < 300)
+        deep += L"\\a-folder-of-forty-characters-or-so-deep";
+    const BestTimeFile record(deep + L"\\" + Name);
+    EXPECT_EQ(record.load(), 999);
+    ASSERT_EQ(record.save(1234), 1234);
+    EXPECT_EQ(record.read(), 1234);
+    ASSERT_EQ(record.save(1500), 1234);
+    EXPECT_EQ(bytesOf(L"\\\\?\\" + record.path()), "1234\r\n");
+}
+
+TEST(BestTimeFileWinReport, AFailedSaveIsOneUtf8LineOnStandardError)
+{
+    Folder dir;
+    const BestTimeFile record(L"C:\\ゲーム\\" + Name);
+    const std::wstring reason = L"a folder stands at its place";
+    const std::wstring expected = L"tamblo: the best time could not be saved to C:\\ゲーム\\HighScore.mtt: "
+                                  L"a folder stands at its place";
+    EXPECT_EQ(saveFailureMessage(record, reason), expected);
+
+    const std::wstring errors = dir / L"stderr.txt";
+    const HANDLE before = ::GetStdHandle(STD_ERROR_HANDLE);
+    {
+        const Handle file(::CreateFileW(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(file.valid());
+        ::SetStdHandle(STD_ERROR_HANDLE, file.get());
+        reportSaveFailure(record, reason);
+        ::SetStdHandle(STD_ERROR_HANDLE, before);
+    }
+    EXPECT_EQ(bytesOf(errors), "tamblo: the best time could not be saved to C:\\\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0"
+                               "\\HighScore.mtt: a folder stands at its place\n");
+
+    // Without a standard error (a window program started from Explorer)
+    // the report goes to the debugger only, and nothing fails.
+    ::SetStdHandle(STD_ERROR_HANDLE, nullptr);
+    reportSaveFailure(record, reason);
+    ::SetStdHandle(STD_ERROR_HANDLE, before);
+}
+
+int wmain(int argc, wchar_t **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
