@@ -214,8 +214,8 @@ public:
     bool take(const std::wstring &path, std::wstring *reason)
     {
         // A link at the lock's name is opened as the link: a lock taken
-        // through it would bind whatever file it names.
-        // It is hidden: it holds nothing, and the player need not see it.
+        // through it would bind whatever file it names. The lock file is
+        // hidden, as it holds nothing the player needs to see.
         m_file.reset(::CreateFileW(systemName(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
