@@ -9,8 +9,14 @@
 //   screen_check answer <png> <scale> <stage>
 //                                       prints where the right answer of
 //                                       the stage shown lies, in game pixels
-// The scale is QT_SCALE_FACTOR of the screenshot; every pixel of the game
-// must then be a clean scale x scale block. Exits non-zero with a reason.
+//   screen_check disc <png> <scale>     prints the age the disc shows
+// The scale is QT_SCALE_FACTOR of the screenshot (or the display density
+// over 96 dpi); every pixel of the game must then be a clean scale x scale
+// block. Exits non-zero with a reason.
+//   screen_check --text-by-place title|stage0 <png> <scale>
+// checks a window whose labels another renderer drew, in fonts of its own
+// (the Windows program): their lines of text are compared by place, size
+// and colour, and every other pixel as before.
 #include "app/qt/ClickLabel.h"
 #include "app/qt/Form1.h"
 #include "app/GameFlow.h"
@@ -20,16 +26,19 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <QStyleFactory>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 const QRgb Navy = qRgb(0, 0, 64);
 const QRgb Orange = qRgb(255, 128, 0);
+bool textByPlace = false;
 
 [[noreturn]] void fail(const char *what)
 {
@@ -110,8 +119,16 @@ std::optional<int> discAge(const QImage &client)
     return std::nullopt;
 }
 
-// The game's own rendering of its window, made here offscreen.
-QImage reference(std::optional<int> startAge)
+// Where a visible label lies, in game pixels, and whether its caption has
+// blanks to wrap its lines at.
+struct LabelPlace {
+    QRect rect;
+    bool wraps;
+};
+
+// The game's own rendering of its window, made here offscreen; the places
+// of its labels go to `labels`.
+QImage reference(std::optional<int> startAge, std::vector<LabelPlace> *labels = nullptr)
 {
     Form1::Seams seams;
     seams.recordPath = QStringLiteral("/nonexistent/HighScore.mtt");
@@ -133,6 +150,9 @@ QImage reference(std::optional<int> startAge)
         for (QChar c : label->text())
             if (!c.isSpace() && !metrics.inFont(c))
                 fail("the game's font lacks a glyph of its labels");
+        if (labels && label->isVisible())
+            labels->push_back({QRect(label->mapTo(form.clientArea(), QPoint(0, 0)), label->size()),
+                               label->text().contains(QRegularExpression(QStringLiteral("\\s")))});
     }
     QImage image = form.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     return image.scaled(200, 450); // back to game pixels, nearest neighbour
@@ -148,6 +168,95 @@ double agreement(const QImage &a, const QImage &b, int top, int bottom)
     return static_cast<double>(same) / (200 * (bottom - top));
 }
 
+// A pixel of label text over the background: yellow, or on the way from
+// the background to yellow where the renderer smooths a glyph's edge.
+bool textColour(QRgb pixel)
+{
+    const int r = qRed(pixel), g = qGreen(pixel), b = qBlue(pixel);
+    return std::abs(r - g) <= 4 && b <= 64 && 2 * b >= 128 - r && (r > 0 || b == 64);
+}
+
+// The lines of text in the rows [top, bottom): runs of rows that show
+// anything but the background, outside the square `skip` (the disc).
+std::vector<QRect> textLines(const QImage &client, int top, int bottom, QRect skip)
+{
+    std::vector<QRect> lines;
+    QRect line;
+    for (int y = top; y < bottom; ++y) {
+        QRect ink;
+        for (int x = 0; x < 200; ++x)
+            if (!skip.contains(x, y) && (client.pixel(x, y) | 0xFF000000u) != Navy)
+                ink |= QRect(x, y, 1, 1);
+        if (!ink.isNull()) {
+            line |= ink;
+        } else if (!line.isNull()) {
+            lines.push_back(line);
+            line = QRect();
+        }
+    }
+    if (!line.isNull())
+        lines.push_back(line);
+    return lines;
+}
+
+// The labels drawn by another renderer, line by line against the game's
+// own rendering: as many lines, each centred where the game's is, of about
+// its width and height, at its height on the window unless its label wraps
+// at blanks (where each renderer breaks lines its own way), and in the
+// labels' colour. Elsewhere the rows [top, bottom) match pixel for pixel.
+double compareTextByPlace(const QImage &client, const QImage &reference, const std::vector<LabelPlace> &labels,
+                          int top, int bottom, QRect skip)
+{
+    const std::vector<QRect> shown = textLines(client, top, bottom, skip);
+    const std::vector<QRect> drawn = textLines(reference, top, bottom, skip);
+    if (shown.size() != drawn.size())
+        fail("the labels show another number of lines of text than the game draws");
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const QRect &s = shown[i], &d = drawn[i];
+        std::printf("text line %zu: %dx%d at (%d, %d), the game draws %dx%d at (%d, %d)\n", i + 1, s.width(),
+                    s.height(), s.left(), s.top(), d.width(), d.height(), d.left(), d.top());
+        if (std::abs((s.left() + s.right()) - (d.left() + d.right())) > 6)
+            fail("a line of text is not centred where the game draws it");
+        if (s.width() * 4 < d.width() * 3 || s.width() * 3 > d.width() * 4 || s.height() * 4 < d.height() * 3
+            || s.height() * 3 > d.height() * 4)
+            fail("a line of text is much larger or smaller than the game draws it");
+        // A line may move only within a label that wraps, and not where
+        // a label of one line draws it.
+        bool wraps = false, fixed = false;
+        for (const LabelPlace &label : labels) {
+            wraps = wraps || (label.wraps && label.rect.contains(d) && label.rect.contains(s));
+            fixed = fixed || (!label.wraps && label.rect.contains(d));
+        }
+        if ((fixed || !wraps) && std::abs(s.top() - d.top()) > 4)
+            fail("a line of text is not at the height where the game draws it");
+        int yellow = 0;
+        for (int y = s.top(); y <= s.bottom(); ++y)
+            for (int x = s.left(); x <= s.right(); ++x) {
+                const QRgb pixel = client.pixel(x, y);
+                if (!skip.contains(x, y) && pixel != Navy && !textColour(pixel))
+                    fail("a label shows a colour other than its yellow text on the background");
+                yellow += pixel == qRgb(255, 255, 0);
+            }
+        if (yellow * 10 < s.width() * s.height())
+            fail("a line of text is hardly yellow");
+    }
+    // Outside the lines of text, both must agree to the pixel.
+    int same = 0, all = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < 200; ++x) {
+            bool inText = skip.contains(x, y);
+            for (std::size_t i = 0; i < shown.size(); ++i)
+                inText = inText || shown[i].contains(x, y) || drawn[i].contains(x, y);
+            if (inText)
+                continue;
+            ++all;
+            same += (client.pixel(x, y) | 0xFF000000u) == (reference.pixel(x, y) | 0xFF000000u);
+        }
+    if (same != all)
+        fail("outside its text the window differs from the game's own rendering");
+    return static_cast<double>(same) / all;
+}
+
 void checkTitle(const QImage &client)
 {
     for (int y = 0; y < 450; ++y)
@@ -156,6 +265,13 @@ void checkTitle(const QImage &client)
                 fail("an answer button shows on the title screen");
     if (client.pixel(0, 0) != Navy || client.pixel(199, 449) != Navy || client.pixel(100, 400) != Navy)
         fail("the background is not RGB(0, 0, 64)");
+    if (textByPlace) {
+        std::vector<LabelPlace> labels;
+        const QImage drawn = reference(std::nullopt, &labels);
+        compareTextByPlace(client, drawn, labels, 0, 450, QRect());
+        std::printf("title screen: the labels' text in place, every other pixel as the game draws it\n");
+        return;
+    }
     // The title and the prompt, drawn in a Japanese face that has every
     // glyph: the screen must show what the game draws offscreen.
     const double same = agreement(client, reference(std::nullopt), 0, 450);
@@ -195,6 +311,14 @@ void checkStage0(const QImage &client)
             if (client.pixel(x, y) != Navy)
                 fail("the lower half of the board is not empty at stage 0");
 
+    if (textByPlace) {
+        std::vector<LabelPlace> labels;
+        const QImage drawn = reference(age, &labels);
+        const QRect disc(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side);
+        compareTextByPlace(client, drawn, labels, 0, 260, disc);
+        std::printf("stage 0 above the board: the question in place, every other pixel as the game draws it\n");
+        return;
+    }
     // Above the board: the disc and the question, as the game draws them.
     const double same = agreement(client, reference(age), 0, 260);
     std::printf("stage 0 above the board agrees with the offscreen rendering on %.2f%%\n", same * 100);
@@ -223,8 +347,14 @@ void printAnswer(const QImage &client, int stage)
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && std::strcmp(argv[1], "--text-by-place") == 0) {
+        textByPlace = true;
+        --argc;
+        ++argv;
+    }
     if (argc != 4 && !(argc == 5 && std::strcmp(argv[1], "answer") == 0))
-        fail("usage: screen_check title|stage0 <png> <scale> | answer <png> <scale> <stage>");
+        fail("usage: screen_check [--text-by-place] title|stage0 <png> <scale> | answer <png> <scale> <stage>"
+             " | disc <png> <scale>");
     const int scale = std::atoi(argv[3]);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
@@ -238,6 +368,13 @@ int main(int argc, char **argv)
     const QImage client = clientArea(shot, origin, scale);
     if (std::strcmp(argv[1], "answer") == 0) {
         printAnswer(client, std::atoi(argv[4]));
+        return 0;
+    }
+    if (std::strcmp(argv[1], "disc") == 0) {
+        const std::optional<int> age = discAge(client);
+        if (!age)
+            fail("the disc matches no age pixel for pixel");
+        std::printf("%d\n", *age);
         return 0;
     }
     if (std::strcmp(argv[1], "title") == 0) {
