@@ -366,7 +366,9 @@ std::optional<std::int32_t> BestTimeFile::save(std::int32_t tenths, QString *rea
         return failed(reason, QStringLiteral("a folder stands at its place"));
     step("read");
 
-    auto [file, temporary] = createTemporary(*place);
+    auto created = createTemporary(*place);
+    Descriptor file = std::move(created.first);
+    const std::string temporary = created.second;
     if (!file.valid())
         return failed(reason, QStringLiteral("no temporary file can be made beside it: %1").arg(systemError(errno)));
     const auto discard = [&](int error) {
