@@ -144,6 +144,43 @@ for how in nohup:HUP ignoring-int:INT; do
     echo "started with SIG$signal ignored (${how%:*}): SIG$signal ignored, ended by SIGTERM"
 done
 
+# Plays stages 0 to 5 with the right answers read from the screen, closing
+# each "right" box with Return, and leaves the sixth one open.
+play_to_the_last_box() {
+    click_client 100 200
+    for stage in 0 1 2 3 4 5; do
+        for _ in $(seq 40); do
+            capture "$win" "perfect"
+            answer=$("$check" answer "$out/perfect.png" "$scale" "$stage" 2>/dev/null) && break
+            sleep 0.25
+        done
+        [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
+        read -r x y <<<"$answer"
+        click_client "$x" "$y"
+        answer=
+        wait_for at_least 2 || die "stage $stage: a box did not appear"
+        [ "$stage" = 5 ] && return 0
+        close_box "stage $stage"
+    done
+}
+close_box() { # what
+    box=$(windows_of "$pid" | grep -vx "$win" | head -1)
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for eval "! windows_of $pid | grep -qx $box" || die "$1: a box did not close"
+}
+
+# A new best is on disk as the last answer is judged: a kill -9 while the
+# sixth "right" box is still open keeps it.
+echo "1234" | sed 's/$/\r/' >"$record"
+launch
+play_to_the_last_box
+kill -9 "$pid"
+wait "$pid" 2>/dev/null || true
+best=$(tr -d '\r' <"$record")
+[ "$best" -lt 1234 ] || die "kill -9 at the last right-answer box lost the new best: $best"
+echo "new best $best on disk before the last right-answer box closed"
+
 # A perfect game sets a new best, which is on disk at once: a kill -9 in the
 # next game keeps it, and a second copy, started before with the old record
 # and closed later, does not write its worse time over it.
@@ -152,28 +189,12 @@ launch
 other=$pid
 xdotool windowmove "$win" 0 0 # out of the way of the copy that plays
 launch
-click_client 100 200
-for stage in 0 1 2 3 4 5; do
-    for _ in $(seq 40); do
-        capture "$win" "perfect"
-        answer=$("$check" answer "$out/perfect.png" "$scale" "$stage" 2>/dev/null) && break
-        sleep 0.25
-    done
-    [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
-    read -r x y <<<"$answer"
-    click_client "$x" "$y"
-    answer=
-    # Right answer, and after the last: the clear, the new best, the retry
-    # question, where Return is Yes.
-    boxes=1
-    [ "$stage" = 5 ] && boxes=4
-    for _ in $(seq "$boxes"); do
-        wait_for at_least 2 || die "stage $stage: a box did not appear"
-        box=$(windows_of "$pid" | grep -vx "$win" | head -1)
-        xdotool windowfocus --sync "$box" 2>/dev/null || true
-        xdotool key Return
-        wait_for eval "! windows_of $pid | grep -qx $box" || die "stage $stage: a box did not close"
-    done
+play_to_the_last_box
+# The last right answer's box, the clear, the new best, and the retry
+# question, where Return is Yes.
+for box in right clear new-best retry; do
+    [ "$box" = right ] || wait_for at_least 2 || die "the $box box did not appear"
+    close_box "the $box box"
 done
 check_screen stage0 >/dev/null || die "the next game did not start"
 best=$(tr -d '\r' <"$record")
