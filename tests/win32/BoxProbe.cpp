@@ -120,8 +120,8 @@ BOOL CALLBACK printTopLevel(HWND window, LPARAM)
 
 int main()
 {
-    // Screen pixels as they are, at any display density.
-    SetProcessDPIAware();
+    // Screen pixels as they are, at any display density and on any monitor.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     _setmode(_fileno(stdout), _O_BINARY); // "\n", not "\r\n"
     EnumWindows(printTopLevel, 0);
     return std::fflush(stdout) == 0 ? 0 : 1;
