@@ -1,0 +1,50 @@
+# SPDX-FileCopyrightText: 2026 Tamblo developers
+# SPDX-License-Identifier: MIT
+
+# What the Windows build's test programs share: GoogleTest, built from
+# Debian's sources with the cross-compiler and linked statically like the
+# game, and tamblo_wine_test(), which runs a test program under Wine in a
+# prefix of its own that a set-up test makes first. Wine or xvfb-run
+# missing stops the configuration: a test is never left out.
+include_guard(GLOBAL)
+
+set(TAMBLO_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources, built for Windows")
+if(NOT EXISTS ${TAMBLO_GTEST_SOURCE}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest's sources are missing at ${TAMBLO_GTEST_SOURCE}: install googletest")
+endif()
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${TAMBLO_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+if(CMAKE_CROSSCOMPILING)
+    find_program(TAMBLO_WINE wine REQUIRED)
+    find_program(TAMBLO_WINEBOOT wineboot REQUIRED)
+    find_program(XVFB_RUN xvfb-run REQUIRED)
+endif()
+
+# tamblo_wine_test(<target> [ON_DISPLAY]): the test program `target`, under
+# Wine, and with ON_DISPLAY on an X server of its own, for windows.
+function(tamblo_wine_test target)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "ON_DISPLAY" "" "")
+    if(NOT CMAKE_CROSSCOMPILING)
+        add_test(NAME ${target} COMMAND ${target})
+        return()
+    endif()
+    set(environment
+        WINEPREFIX=${CMAKE_CURRENT_BINARY_DIR}/wine-${target}
+        WINEDEBUG=-all
+        # No offer to install Mono or Gecko, which no test needs.
+        WINEDLLOVERRIDES=mscoree,mshtml=
+    )
+    add_test(NAME ${target}_wine_prefix COMMAND ${TAMBLO_WINEBOOT} -i)
+    set_tests_properties(${target}_wine_prefix PROPERTIES
+        ENVIRONMENT "${environment}" FIXTURES_SETUP ${target}_wine TIMEOUT 300)
+    set(command ${TAMBLO_WINE} $<TARGET_FILE:${target}>)
+    if(arg_ON_DISPLAY)
+        set(command ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${command})
+    endif()
+    add_test(NAME ${target} COMMAND ${command})
+    set_tests_properties(${target} PROPERTIES
+        ENVIRONMENT "${environment}" FIXTURES_REQUIRED ${target}_wine TIMEOUT 300)
+endfunction()
