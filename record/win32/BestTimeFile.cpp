@@ -373,13 +373,33 @@ std::wstring programFolder()
     }
 }
 
+// A function of a system library, loaded when it is first needed.
+template <typename Function>
+Function systemFunction(const wchar_t *library, const char *name)
+{
+    const HMODULE module = ::LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    const FARPROC found = module ? ::GetProcAddress(module, name) : nullptr;
+    // A plain function pointer is the one type any function's address may
+    // pass through on its way to its own type.
+    return found ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found)) : nullptr;
+}
+
+// The player's roaming folder, asked of the shell only when the program's
+// own folder cannot take the record: loading the shell's libraries is the
+// larger part of the program's start, and a portable copy never needs them.
 std::wstring userFolder()
 {
+    using KnownFolderPath = HRESULT(WINAPI *)(REFKNOWNFOLDERID, DWORD, HANDLE, PWSTR *);
+    using TaskMemFree = void(WINAPI *)(LPVOID);
+    const auto knownFolderPath = systemFunction<KnownFolderPath>(L"shell32.dll", "SHGetKnownFolderPath");
+    const auto taskMemFree = systemFunction<TaskMemFree>(L"ole32.dll", "CoTaskMemFree");
+    if (!knownFolderPath || !taskMemFree)
+        return {};
     wchar_t *roaming = nullptr;
     std::wstring folder;
-    if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &roaming)) && roaming)
+    if (SUCCEEDED(knownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &roaming)) && roaming)
         folder = joinPath(roaming, L"Tamblo");
-    ::CoTaskMemFree(roaming);
+    taskMemFree(roaming);
     return folder;
 }
 
@@ -411,7 +431,10 @@ BestTimeFile BestTimeFile::inWritableFolder(const std::wstring &programFolder, c
 
 BestTimeFile BestTimeFile::forThisProgram()
 {
-    return inWritableFolder(programFolder(), userFolder());
+    const std::wstring folder = programFolder();
+    if (canCreateFilesIn(folder))
+        return BestTimeFile(joinPath(folder, FileName));
+    return inWritableFolder(folder, userFolder());
 }
 
 std::optional<std::int32_t> BestTimeFile::read() const
