@@ -120,9 +120,13 @@ std::optional<Place> followPlayersLink(const Descriptor &folder, const std::stri
         return Place{}; // no folder: the save fails, the link stays
     }
     struct stat file {};
-    if (::fstatat(there.get(), targetName.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? std::optional<Place>(Place{std::move(there), targetName, true, {}})
-                               : std::nullopt;
+    if (::fstatat(there.get(), targetName.c_str(), &file, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return Place{std::move(there), targetName, true, {}};
+        if (reason)
+            *reason = QStringLiteral("the file its link leads to cannot be examined: %1").arg(systemError(errno));
+        return Place{}; // the save fails, the link stays
+    }
     if (!isPlayersPlainFile(file))
         return std::nullopt;
     return Place{std::move(there), targetName, true, std::make_pair(file.st_dev, file.st_ino)};
@@ -154,20 +158,33 @@ std::optional<Place> locate(const QString &path, QString *reason)
     return Place{std::move(folder), std::move(name), false, {}};
 }
 
+// What a place holds: a number, nothing (no file, no plain file, a link
+// that is not followed, or no number in it), or a file that exists but
+// cannot be read, whose error a save must not write over.
+struct Stored
+{
+    std::optional<std::int32_t> value;
+    int error = 0;
+};
+
 // The number at the start of the plain file at the place. Opened without
 // blocking and without following links, so that neither a pipe nor a link
 // slipped in can hang the start or lead elsewhere, and only then checked:
 // the file actually opened must be the one the place names.
-std::optional<std::int32_t> readAt(const Place &place)
+Stored readAt(const Place &place)
 {
     Descriptor file(::openat(place.folder.get(), place.name.c_str(),
                              O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid())
+        return {std::nullopt, errno == ENOENT || errno == ELOOP ? 0 : errno};
     struct stat info {};
-    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
+    if (::fstat(file.get(), &info) != 0)
+        return {std::nullopt, errno};
+    if (!S_ISREG(info.st_mode))
+        return {};
     if (place.throughLink && (!isPlayersPlainFile(info) || !place.linkedFile
                               || *place.linkedFile != std::make_pair(info.st_dev, info.st_ino)))
-        return std::nullopt;
+        return {};
 
     char prefix[BestTimeFile::PrefixSize];
     std::size_t size = 0;
@@ -176,12 +193,20 @@ std::optional<std::int32_t> readAt(const Place &place)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return std::nullopt;
+            return {std::nullopt, errno};
         if (got == 0)
             break;
         size += static_cast<std::size_t>(got);
     }
-    return BestTimeFormat::parse({prefix, size}, size < sizeof prefix);
+    return {BestTimeFormat::parse({prefix, size}, size < sizeof prefix), 0};
+}
+
+bool sameFolder(const Place &one, const Place &other)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::fstat(one.folder.get(), &a) == 0 && ::fstat(other.folder.get(), &b) == 0 && a.st_dev == b.st_dev
+           && a.st_ino == b.st_ino && one.name == other.name;
 }
 
 // Two copies of the game may save at the same moment: each reads and writes
@@ -215,7 +240,8 @@ public:
                 return std::nullopt;
             }
             if (stillNamed(place.folder, name, file))
-                return RecordLock(place.folder.get(), name, std::move(file));
+                return RecordLock(Descriptor(::fcntl(place.folder.get(), F_DUPFD_CLOEXEC, 0)), name,
+                                  std::move(file));
         }
     }
 
@@ -223,13 +249,13 @@ public:
     RecordLock &operator=(RecordLock &&) = delete;
     ~RecordLock()
     {
-        if (m_file.valid())
-            ::unlinkat(m_folder, m_name.c_str(), 0);
+        if (m_file.valid() && m_folder.valid())
+            ::unlinkat(m_folder.get(), m_name.c_str(), 0);
     }
 
 private:
-    RecordLock(int folder, std::string name, Descriptor file)
-        : m_folder(folder), m_name(std::move(name)), m_file(std::move(file)) {}
+    RecordLock(Descriptor folder, std::string name, Descriptor file)
+        : m_folder(std::move(folder)), m_name(std::move(name)), m_file(std::move(file)) {}
 
     static Descriptor open(const Descriptor &folder, const std::string &name)
     {
@@ -282,7 +308,7 @@ private:
         return QStringLiteral("unknown");
     }
 
-    int m_folder;
+    Descriptor m_folder;
     std::string m_name;
     Descriptor m_file;
 };
@@ -334,7 +360,7 @@ BestTimeFile BestTimeFile::forThisProgram()
 std::optional<std::int32_t> BestTimeFile::read() const
 {
     const std::optional<Place> place = locate(m_path, nullptr);
-    return place ? readAt(*place) : std::nullopt;
+    return place ? readAt(*place).value : std::nullopt;
 }
 
 std::int32_t BestTimeFile::load() const
@@ -349,17 +375,38 @@ std::optional<std::int32_t> BestTimeFile::save(std::int32_t tenths, QString *rea
 {
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return failed(reason, QStringLiteral("its folder cannot be created"));
-    const std::optional<Place> place = locate(m_path, reason);
+    std::optional<Place> place = locate(m_path, reason);
     if (!place)
         return std::nullopt;
     step("found");
-    const std::optional<RecordLock> lock = RecordLock::take(*place, reason);
+    std::optional<RecordLock> lock = RecordLock::take(*place, reason);
     if (!lock)
         return std::nullopt;
+    // Found again under the lock: the copy that held it may have replaced
+    // the file a link leads to, or the link itself may lead elsewhere now,
+    // and only what the record is at this moment may be read and replaced.
+    std::optional<Place> now = locate(m_path, reason);
+    if (!now)
+        return std::nullopt;
+    if (!sameFolder(*place, *now)) {
+        lock.reset();
+        place = std::move(now);
+        std::optional<RecordLock> again = RecordLock::take(*place, reason);
+        if (!again)
+            return std::nullopt;
+        lock.emplace(std::move(*again));
+        if (!(now = locate(m_path, reason)))
+            return std::nullopt;
+        if (!sameFolder(*place, *now))
+            return failed(reason, QStringLiteral("its link changed while it was being saved"));
+    }
+    place = std::move(now);
     step("locked");
 
-    const std::optional<std::int32_t> stored = readAt(*place);
-    const std::int32_t best = stored ? std::min(*stored, tenths) : tenths;
+    const Stored stored = readAt(*place);
+    if (stored.error != 0)
+        return failed(reason, QStringLiteral("the time it holds cannot be read: %1").arg(systemError(stored.error)));
+    const std::int32_t best = stored.value ? std::min(*stored.value, tenths) : tenths;
     struct stat old {};
     const bool hasOld = ::fstatat(place->folder.get(), place->name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (hasOld && S_ISDIR(old.st_mode))

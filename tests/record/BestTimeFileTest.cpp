@@ -360,6 +360,21 @@ TEST_F(BestTimeFileTest, OnlyLinksThePlayerMadeToTheirOwnFilesAreFollowed)
     }
 }
 
+TEST_F(BestTimeFileTest, ARecordThePlayerCannotReadIsNotWrittenOver)
+{
+    // Another user's record in a shared folder, readable by them alone: a
+    // save cannot merge with it, so it fails rather than replace it.
+    ASSERT_EQ(::geteuid(), 0u) << "needs root to make files of two users";
+    ASSERT_EQ(::chmod(QFile::encodeName(m_dir.path()).constData(), 0777), 0);
+    write("40\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0600), 0);
+    const auto [status, reason] = asNobody({"save", QFile::encodeName(path()), "60"});
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(reason.contains("cannot be read")) << reason.constData();
+    EXPECT_EQ(contents(), QByteArray("40\r\n"));
+    EXPECT_EQ(QFileInfo(path()).ownerId(), 0u);
+}
+
 TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
 {
     QTemporaryDir program;
@@ -409,7 +424,8 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
 {
     // A neighbour who can write the record's folder puts a link to another
     // file of the player's at the record's name, between any two steps of a
-    // save. As root the link is made another user's, as a neighbour's is.
+    // save. The link is made another user's, as a neighbour's is.
+    ASSERT_EQ(::geteuid(), 0u) << "needs root to make a link of another user";
     QTemporaryDir elsewhere;
     const QString diary = elsewhere.filePath(QStringLiteral("diary.txt"));
     for (const char *at : {"found", "locked", "read", "written"}) {
@@ -427,8 +443,7 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
                 return;
             QFile::remove(path());
             ASSERT_TRUE(QFile::link(diary, path()));
-            if (::geteuid() == 0)
-                ownedBy(path(), Nobody);
+            ownedBy(path(), Nobody);
         });
         EXPECT_EQ(record.save(123), 123);
         QFile f(diary);
@@ -553,26 +568,39 @@ TEST_F(BestTimeFileTest, ASaveWaitsForTheLockAndKeepsWhatTheHolderStored)
     EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".lock"))) << "the lock file is cleared away";
 }
 
-TEST_F(BestTimeFileTest, TwoLinksToOneFileShareOneLock)
+TEST_F(BestTimeFileTest, TwoLinksToOneFileShareOneLockAndMerge)
 {
-    // The lock lies beside the file really written, not beside a link.
-    QTemporaryDir synced;
-    const QString target = synced.filePath(QStringLiteral("record.txt"));
-    {
-        QFile f(target);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("999\r\n");
+    // The lock lies beside the file really written, not beside a link; and
+    // the copy that held it replaced that file (a new one in its place) or
+    // made it first, with a better time, which the waiting save keeps.
+    for (const bool existedBefore : {true, false}) {
+        SCOPED_TRACE(existedBefore ? "a linked file replaced meanwhile" : "a linked file made meanwhile");
+        QTemporaryDir synced;
+        const QString target = synced.filePath(QStringLiteral("record.txt"));
+        if (existedBefore) {
+            QFile f(target);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("999\r\n");
+        }
+        QFile::remove(path());
+        ASSERT_TRUE(QFile::link(target, path()));
+        HeldLock other(target);
+        ASSERT_TRUE(other.held());
+        ChildSave saver(file(), 500);
+        ASSERT_TRUE(saver.reaches('f', 2000));
+        EXPECT_FALSE(saver.reaches('l', 300)) << "the lock beside the link's target was not taken";
+        {
+            QFile replacement(target + QStringLiteral(".new"));
+            ASSERT_TRUE(replacement.open(QIODevice::WriteOnly));
+            replacement.write("300\r\n");
+        }
+        ASSERT_EQ(::rename(QFile::encodeName(target + QStringLiteral(".new")).constData(),
+                           QFile::encodeName(target).constData()), 0);
+        other.release();
+        EXPECT_EQ(saver.finish(), QByteArray("300"));
+        EXPECT_TRUE(QFileInfo(path()).isSymLink());
+        EXPECT_EQ(contents(), QByteArray("300\r\n"));
     }
-    ASSERT_TRUE(QFile::link(target, path()));
-    HeldLock other(target);
-    ASSERT_TRUE(other.held());
-    ChildSave saver(file(), 500);
-    ASSERT_TRUE(saver.reaches('f', 2000));
-    EXPECT_FALSE(saver.reaches('l', 300)) << "the lock beside the link's target was not taken";
-    other.release();
-    EXPECT_EQ(saver.finish(), QByteArray("500"));
-    EXPECT_TRUE(QFileInfo(path()).isSymLink());
-    EXPECT_EQ(contents(), QByteArray("500\r\n"));
 }
 
 TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
