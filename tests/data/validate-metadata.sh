@@ -7,6 +7,9 @@
 # not have yet.
 # Usage: validate-metadata.sh <desktop entry> <metainfo>
 set -uo pipefail
+# The validators' words are read below: in English, whatever the desktop's
+# language (a Japanese one says 検証失敗 for a failed validation).
+export LC_ALL=C.UTF-8 LANGUAGE=
 status=0
 
 entry=$(desktop-file-validate "$1" 2>&1)
