@@ -135,7 +135,11 @@ for how in nohup:HUP ignoring-int:INT; do
     launch "${how%:*}"
     kill -"$signal" "$pid"
     sleep 1
-    at_least 1 || die "${how%:*}: SIG$signal ended the game"
+    if closed "$pid"; then
+        status=0
+        wait "$pid" || status=$?
+        die "${how%:*}: the game ended with status $status after SIG$signal"
+    fi
     click_client 100 200
     check_screen stage0 >/dev/null || die "${how%:*}: the game does not play on after SIG$signal"
     kill -TERM "$pid"
