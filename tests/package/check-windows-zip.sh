@@ -16,7 +16,10 @@ unzip -q "$zip" -d "$unpacked"
 
 [ "$(cd "$unpacked" && find . -mindepth 1 | sort | tr '\n' ' ')" = "./LICENSE ./README.txt ./tamblo.exe " ] \
     || die "holds $(cd "$unpacked" && find . -mindepth 1 | tr '\n' ' ')"
-file -b "$unpacked/tamblo.exe" | grep -q '^PE32+ executable (GUI) x86-64' || die "tamblo.exe is $(file -b "$unpacked/tamblo.exe")"
+# file(1) words it differently from release to release: "PE32+ executable
+# (GUI) x86-64" or "PE32+ executable for MS Windows 5.02 (GUI), x86-64".
+kind=$(file -b "$unpacked/tamblo.exe")
+[[ $kind == PE32+\ executable* && $kind == *"(GUI)"* && $kind == *x86-64* ]] || die "tamblo.exe is $kind"
 for text in LICENSE README.txt; do
     lines=$(wc -l <"$unpacked/$text")
     [ "$lines" -gt 0 ] && [ "$(grep -c $'\r$' "$unpacked/$text")" -eq "$lines" ] || die "$text: not every line ends in CR LF"
