@@ -5,6 +5,8 @@
 
 #include "BoxKinds.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // What the game flow asks of its window. The window implements it with real
@@ -18,9 +20,9 @@ public:
     virtual BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) = 0;
     // The window's operations, named as the window names them.
     virtual void LoadBestTime() = 0;
-    // Takes the stored best time when it is better than best tenths: another
-    // copy of the game may have set it since the load.
-    virtual void RereadBestTime() = 0;
+    // The time the record holds now, or nothing when none can be read:
+    // another copy of the game may have stored a better one since the load.
+    virtual std::optional<std::int32_t> ReadBestTime() = 0;
     // Writes best tenths to the record at once, keeping the better of it and
     // the stored time; afterwards best tenths is the time the record keeps.
     // A save that fails leaves best tenths as it was.

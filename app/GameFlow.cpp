@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -90,7 +91,7 @@ bool GameFlow::recordClear()
     // Judged against the freshest best, so that no copy of the game calls a
     // time new that another copy has already beaten.
     const std::int32_t time = m_state.elapsedTenths;
-    m_host.RereadBestTime();
+    takeStoredBestTime();
     if (time >= m_state.bestTenths)
         return false;
     m_state.bestTenths = time;
@@ -116,10 +117,16 @@ void GameFlow::wrongAnswer()
     askRetry();
 }
 
+void GameFlow::takeStoredBestTime()
+{
+    if (const std::optional<std::int32_t> stored = m_host.ReadBestTime(); stored && *stored < m_state.bestTenths)
+        m_state.bestTenths = *stored;
+}
+
 void GameFlow::showHighScore()
 {
     // The timer keeps running and nothing but the best time changes.
-    m_host.RereadBestTime();
+    takeStoredBestTime();
     box(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
 }
 

@@ -44,6 +44,8 @@ public:
 private:
     void rightAnswer();
     void wrongAnswer();
+    // Takes the stored best time when it is better than the one in memory.
+    void takeStoredBestTime();
     bool recordClear();
     void clear(bool newBest);
     void askRetry();

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -77,7 +78,7 @@ public slots:
     // Writes the best time now, keeping the better of it and the stored
     // one; a failure is told on standard error and the game goes on.
     void SaveBestTime() override;
-    void RereadBestTime() override;
+    std::optional<std::int32_t> ReadBestTime() override;
     // Closes the window as its close button does, on request from outside
     // the game (a termination signal): a box that is open goes away and no
     // other box is shown on the way out.

@@ -448,10 +448,9 @@ void Form1::LoadBestTime()
     m_state.bestTenths = m_record.load();
 }
 
-void Form1::RereadBestTime()
+std::optional<std::int32_t> Form1::ReadBestTime()
 {
-    if (const std::optional<std::int32_t> stored = m_record.read(); stored && *stored < m_state.bestTenths)
-        m_state.bestTenths = *stored;
+    return m_record.read();
 }
 
 void Form1::SaveBestTime()

@@ -72,7 +72,7 @@ public:
     void LayoutBoard() override;
     void LoadBestTime() override;
     void SaveBestTime() override;
-    void RereadBestTime() override;
+    std::optional<std::int32_t> ReadBestTime() override;
 
     // Cls and Refresh of the drawing surface.
     void Cls();

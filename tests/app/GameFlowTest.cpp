@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,9 +59,9 @@ public:
         return answer;
     }
     void LoadBestTime() override { state.bestTenths = storedBest; calls.push_back("load"); }
-    // The record as another copy of the game may change it: a reread takes
-    // a better stored time, a save keeps the better of the two.
-    void RereadBestTime() override { state.bestTenths = std::min(state.bestTenths, storedBest); }
+    // The record as another copy of the game may change it; a save keeps
+    // the better of the two times.
+    std::optional<std::int32_t> ReadBestTime() override { return storedBest; }
     void SaveBestTime() override
     {
         storedBest = std::min(storedBest, state.bestTenths);
