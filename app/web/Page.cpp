@@ -1,0 +1,118 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#include "Page.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <string>
+
+// Each function hands its arguments to the page's script as they are; the
+// script object is `TambloPage`, set up by main.js before the module runs.
+
+// The one call that suspends the game: the module's stack is put aside
+// until the page's <dialog> closes (the build lists it as the one
+// asynchronous import), so the flow of play stays straight-line code here
+// as it is on the desktop.
+EM_ASYNC_JS(int, tambloShowBox, (const char *prompt, int style, const char *title), {
+    return await TambloPage.showBox(UTF8ToString(prompt), style, UTF8ToString(title));
+});
+
+EM_JS(void, tambloSetTimer, (int enabled), { TambloPage.setTimer(enabled !== 0); });
+EM_JS(int, tambloTakeTicks, (), { return TambloPage.takeTicks(); });
+EM_JS(void, tambloPaint, (const std::uint8_t *rgba, int width, int height), {
+    TambloPage.paint(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
+});
+EM_JS(void, tambloShowTitle, (), { TambloPage.showTitle(); });
+EM_JS(void, tambloShowQuestion, (const char *question, int top), {
+    TambloPage.showQuestion(UTF8ToString(question), top);
+});
+EM_JS(void, tambloCreateAnswerButtons, (), { TambloPage.createAnswerButtons(); });
+EM_JS(std::uint32_t, tambloSizeButton, (int index, int width, int height), {
+    return TambloPage.sizeButton(index, width, height) >>> 0;
+});
+EM_JS(void, tambloPlaceButton, (int index, int left, int top, const char *caption), {
+    TambloPage.placeButton(index, left, top, UTF8ToString(caption));
+});
+EM_JS(void, tambloHideButton, (int index), { TambloPage.hideButton(index); });
+EM_JS(int, tambloCaptionLength, (int index), { return lengthBytesUTF8(TambloPage.buttonCaption(index)); });
+EM_JS(void, tambloCaption, (int index, char *buffer, int size), {
+    stringToUTF8(TambloPage.buttonCaption(index), buffer, size);
+});
+EM_JS(int, tambloReadStorage, (const char *key, char *buffer, int limit, int *complete), {
+    const read = TambloPage.readStorage(UTF8ToString(key), limit);
+    if (read.bytes === undefined)
+        return read.missing ? -1 : -2;
+    HEAPU8.set(read.bytes, buffer);
+    HEAP32[complete >> 2] = read.complete ? 1 : 0;
+    return read.bytes.length;
+});
+EM_JS(int, tambloWriteStorage, (const char *key, const char *text), {
+    return TambloPage.writeStorage(UTF8ToString(key), UTF8ToString(text)) ? 1 : 0;
+});
+EM_JS(int, tambloStorageErrorLength, (), { return lengthBytesUTF8(TambloPage.storageError()); });
+EM_JS(void, tambloStorageError, (char *buffer, int size), {
+    stringToUTF8(TambloPage.storageError(), buffer, size);
+});
+EM_JS(void, tambloLogError, (const char *line), { console.error(UTF8ToString(line)); });
+
+namespace {
+// A string the page keeps, copied with its length asked first.
+template <typename Length, typename Copy>
+std::string pageText(Length length, Copy copy)
+{
+    std::string text(static_cast<std::size_t>(length()) + 1, '\0');
+    copy(text.data(), static_cast<int>(text.size()));
+    text.pop_back();
+    return text;
+}
+} // namespace
+
+namespace Page {
+
+int showBox(const std::string &prompt, int style, const std::string &title)
+{
+    return tambloShowBox(prompt.c_str(), style, title.c_str());
+}
+
+void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0); }
+int takeTicks() { return tambloTakeTicks(); }
+void paint(const std::uint8_t *rgba, int width, int height) { tambloPaint(rgba, width, height); }
+void showTitle() { tambloShowTitle(); }
+void showQuestion(const std::string &question, int promptTop) { tambloShowQuestion(question.c_str(), promptTop); }
+void createAnswerButtons() { tambloCreateAnswerButtons(); }
+std::uint32_t sizeButton(int index, int width, int height) { return tambloSizeButton(index, width, height); }
+
+void placeButton(int index, int left, int top, const std::string &caption)
+{
+    tambloPlaceButton(index, left, top, caption.c_str());
+}
+
+void hideButton(int index) { tambloHideButton(index); }
+
+std::string buttonCaption(int index)
+{
+    return pageText([index] { return tambloCaptionLength(index); },
+                    [index](char *buffer, int size) { tambloCaption(index, buffer, size); });
+}
+
+int readStorage(const char *key, char *buffer, int limit, bool &complete)
+{
+    int whole = 0;
+    const int count = tambloReadStorage(key, buffer, limit, &whole);
+    complete = whole != 0;
+    return count;
+}
+
+bool writeStorage(const char *key, const std::string &text) { return tambloWriteStorage(key, text.c_str()) != 0; }
+
+std::string storageError()
+{
+    return pageText([] { return tambloStorageErrorLength(); },
+                    [](char *buffer, int size) { tambloStorageError(buffer, size); });
+}
+
+void logError(const std::string &line) { tambloLogError(line.c_str()); }
+
+} // namespace Page

@@ -1,0 +1,54 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The page's side of the game: every call here is one call into the page's
+// script (main.js), which owns the elements, the canvas, the clock and the
+// page's storage. No rule of the game is decided there.
+namespace Page {
+
+// Shows the modal box and suspends the game until it closes; gives back
+// the box's answer code (1 OK, 6 Yes, 7 No).
+int showBox(const std::string &prompt, int style, const std::string &title);
+
+// The tenth-second timer. Its ticks are counted by the page from a
+// monotonic clock; takeTicks() hands over the ones not yet counted.
+void setTimer(bool enabled);
+int takeTicks();
+
+// Paints the canvas from a width x height picture of RGBA bytes.
+void paint(const std::uint8_t *rgba, int width, int height);
+
+// The title screen as a fresh start shows it: the title and the prompt
+// label with its first text, no answer button but element 0, hidden.
+void showTitle();
+void showQuestion(const std::string &question, int promptTop);
+
+// The answer buttons, element 0 to 29.
+void createAnswerButtons();
+// Shows button `index` at this size and gives back the size it took,
+// width in the high 16 bits and height in the low ones.
+std::uint32_t sizeButton(int index, int width, int height);
+void placeButton(int index, int left, int top, const std::string &caption);
+void hideButton(int index);
+std::string buttonCaption(int index);
+
+// The page's storage, by key. read() copies at most `limit` bytes of the
+// value's UTF-8 text into `buffer` and gives their count, or ReadMissing,
+// or ReadFailed with the reason in storageError(); `complete` is set when
+// those bytes are the whole value. write() gives false on failure, again
+// with the reason in storageError().
+constexpr int ReadMissing = -1;
+constexpr int ReadFailed = -2;
+int readStorage(const char *key, char *buffer, int limit, bool &complete);
+bool writeStorage(const char *key, const std::string &text);
+std::string storageError();
+
+// A line on the page's console, as an error.
+void logError(const std::string &line);
+
+} // namespace Page

@@ -1,0 +1,250 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+// The page's side of the game: the elements of the game area, the canvas,
+// the boxes, the clock and the storage. The module (tamblo.js) decides
+// everything; this script only carries out its calls and forwards the
+// player's input to it.
+'use strict';
+
+(() => {
+    const $ = id => document.getElementById(id);
+    const form = $('Form1');
+    const surface = $('Surface');
+    const label1 = $('Label1');
+    const label2 = $('Label2');
+    const firstPrompt = label2.textContent;
+    const box = $('Box');
+    const ButtonCount = 30;
+    const YesNo = 4;
+    const Answer = {ok: 1, yes: 6, no: 7};
+
+    // The picture of the game area at its own size; the canvas shows it
+    // scaled to device pixels without smoothing.
+    const picture = document.createElement('canvas');
+    picture.width = 200;
+    picture.height = 450;
+
+    // The tenth-second timer. Its ticks are counted from a monotonic clock
+    // rather than by a repeating browser timer, which hidden tabs slow down:
+    // while it runs, one tick is due for every whole 100 ms since it was
+    // switched on. The module takes the ticks due at each of its events.
+    const clock = {since: null, counted: 0};
+
+    // The module runs one event at a time; while a box holds an event
+    // suspended no other event may enter it.
+    let module = null;
+    let busy = true;
+    let startWaiting = false;
+    let storageFailure = '';
+    const encoder = new TextEncoder();
+
+    function button(index) {
+        return $('Command1_' + index);
+    }
+
+    // Fits the game to the window and sizes the canvas in device pixels.
+    function fit() {
+        const game = $('game');
+        const height = $('menubar').offsetHeight + form.offsetHeight;
+        const scale = Math.min(1, innerWidth / form.offsetWidth, innerHeight / height);
+        game.style.transform = `translateX(${-form.offsetWidth * scale / 2}px) scale(${scale})`;
+        const ratio = devicePixelRatio * scale;
+        surface.width = Math.round(200 * ratio);
+        surface.height = Math.round(450 * ratio);
+        show();
+    }
+
+    function show() {
+        const context = surface.getContext('2d');
+        context.imageSmoothingEnabled = false;
+        context.drawImage(picture, 0, 0, surface.width, surface.height);
+    }
+
+    function describe(error) {
+        return error && error.name ? `${error.name}: ${error.message}` : String(error);
+    }
+
+    window.TambloPage = {
+        showBox(prompt, style, title) {
+            return new Promise(resolve => {
+                $('BoxTitle').textContent = title;
+                $('BoxPrompt').textContent = prompt.replace(/\r\n/g, '\n');
+                const choices = style === YesNo ? [['はい', Answer.yes], ['いいえ', Answer.no]] : [['OK', Answer.ok]];
+                $('BoxButtons').replaceChildren(...choices.map(([text, value]) => {
+                    const choice = document.createElement('button');
+                    choice.value = String(value);
+                    choice.textContent = text;
+                    return choice;
+                }));
+                box.returnValue = '';
+                // Escape closes it with no answer, as closing a box does.
+                box.addEventListener('close', () => {
+                    resolve(Number(box.returnValue) || (style === YesNo ? Answer.no : Answer.ok));
+                }, {once: true});
+                box.showModal();
+                $('BoxButtons').firstChild.focus();
+            });
+        },
+
+        setTimer(enabled) {
+            clock.since = enabled ? performance.now() : null;
+            clock.counted = 0;
+        },
+
+        takeTicks() {
+            if (clock.since === null)
+                return 0;
+            const due = Math.floor((performance.now() - clock.since) / 100) - clock.counted;
+            clock.counted += due;
+            return due;
+        },
+
+        paint(rgba, width, height) {
+            picture.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), 0, 0);
+            show();
+        },
+
+        showTitle() {
+            label1.hidden = false;
+            label2.textContent = firstPrompt;
+            label2.style.top = '';
+            for (let index = ButtonCount - 1; index > 0; --index)
+                button(index)?.remove();
+            button(0).hidden = true;
+            button(0).textContent = 'Command1';
+        },
+
+        showQuestion(question, top) {
+            label1.hidden = true;
+            label2.style.top = top + 'px';
+            label2.textContent = question;
+        },
+
+        createAnswerButtons() {
+            for (let index = 1; index < ButtonCount; ++index) {
+                const element = button(0).cloneNode(true);
+                element.id = 'Command1_' + index;
+                element.hidden = false;
+                form.append(element);
+            }
+        },
+
+        sizeButton(index, width, height) {
+            const element = button(index);
+            element.hidden = false;
+            element.style.width = width + 'px';
+            element.style.height = height + 'px';
+            return element.offsetWidth << 16 | element.offsetHeight;
+        },
+
+        placeButton(index, left, top, caption) {
+            const element = button(index);
+            element.style.left = left + 'px';
+            element.style.top = top + 'px';
+            element.textContent = caption;
+        },
+
+        hideButton(index) {
+            button(index).hidden = true;
+        },
+
+        buttonCaption(index) {
+            return button(index).textContent;
+        },
+
+        // The first `limit` bytes of the value's UTF-8 text. Every UTF-16
+        // unit of a string takes at least one byte, so the first limit + 1
+        // units hold those bytes (the extra unit completes a pair that the
+        // cut would split): a value of megabytes is never encoded whole.
+        readStorage(key, limit) {
+            let value;
+            try {
+                value = localStorage.getItem(key);
+            } catch (error) {
+                storageFailure = describe(error);
+                return {};
+            }
+            if (value === null)
+                return {missing: true};
+            const head = value.slice(0, limit + 1);
+            const bytes = encoder.encode(head);
+            return {bytes: bytes.subarray(0, limit), complete: head.length === value.length && bytes.length <= limit};
+        },
+
+        writeStorage(key, text) {
+            try {
+                localStorage.setItem(key, text);
+                return true;
+            } catch (error) {
+                storageFailure = describe(error);
+                return false;
+            }
+        },
+
+        storageError() {
+            return storageFailure;
+        },
+    };
+
+    // Runs one event in the module; gives false when it could not enter.
+    async function forward(entry, ...args) {
+        if (busy)
+            return false;
+        busy = true;
+        try {
+            await module.ccall(entry, null, args.map(() => 'number'), args, {async: true});
+        } finally {
+            busy = false;
+        }
+        return true;
+    }
+
+    // The title screen takes a click at once; one that comes before the
+    // module is ready starts the game as soon as it is.
+    function clickTitle() {
+        if (module === null)
+            startWaiting = true;
+        else
+            forward('tamblo_click_title');
+    }
+
+    function titleShowing() {
+        return !label1.hidden;
+    }
+
+    label1.addEventListener('click', clickTitle);
+    label2.addEventListener('click', clickTitle);
+    form.addEventListener('click', event => {
+        const target = event.target.closest('.answer');
+        if (target)
+            forward('tamblo_answer', Number(target.id.slice('Command1_'.length)));
+    });
+    document.addEventListener('keydown', event => {
+        const onPage = event.target === document.body || event.target === document.documentElement;
+        if (onPage && titleShowing() && (event.key === 'Enter' || event.key === ' ') && !box.open) {
+            event.preventDefault();
+            clickTitle();
+        }
+    });
+    $('HighScore').addEventListener('click', () => forward('tamblo_high_score'));
+
+    addEventListener('resize', fit);
+    fit();
+
+    createTamblo().then(instance => {
+        module = instance;
+        busy = false;
+        if (startWaiting)
+            clickTitle();
+        document.documentElement.dataset.ready = 'true';
+    });
+
+    // Offline play once the site has been visited: after the load, so the
+    // worker's download never competes with the game's own files.
+    if ('serviceWorker' in navigator) {
+        addEventListener('load', () => {
+            navigator.serviceWorker.register('sw.js').catch(error => console.warn('tamblo: no offline copy:', describe(error)));
+        });
+    }
+})();
