@@ -3,13 +3,18 @@
 
 #include "GameFlow.h"
 #include "FlowHost.h"
+#include "../board/StageLayout.h"
+#include "../record/BestTimeRecord.h"
 #include "../record/TimeText.h"
+#include "../render/PhaseDisc.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -19,18 +24,43 @@ const char *const NewBestPrompt = "ハイスコア更新!";
 const char *const GameOverPrompt = "残念!　間違いです\r\n\r\nゲームオーバー";
 const char *const RetryPrompt = "また挑戦しますか？";
 const char *const Question = "この月の月齢は？";
+
+int rounded(float value)
+{
+    return static_cast<int>(std::lround(value));
+}
 }
 
-GameFlow::GameFlow(GameState &state, FlowHost &host, Random random)
+int parseCaption(std::string_view caption)
+{
+    // Nine digits at most: the value always fits, and no age is that long.
+    if (caption.empty() || caption.size() > 9)
+        return -1;
+    int value = 0;
+    for (const char c : caption) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::string GameFlow::titleCaption()
+{
+    return "\u3000" + std::string(24, ' ') + "Tamblo";
+}
+
+GameFlow::GameFlow(GameState &state, FlowHost &host, BestTimeRecord &record, Random random)
     : m_state(state)
     , m_host(host)
+    , m_record(record)
     , m_random(std::move(random))
 {
 }
 
 void GameFlow::load()
 {
-    m_host.LoadBestTime();
+    LoadBestTime();
     m_state.board = GameBoard;
     // The first age is drawn here and used by the first stage: starting
     // draws none.
@@ -42,7 +72,7 @@ void GameFlow::clickTitleScreen()
 {
     // The title never comes back, so this starts one game per run; later
     // clicks on the prompt change nothing.
-    if (m_started)
+    if (m_started || m_closing)
         return;
     m_started = true;
     m_host.CreateAnswerButtons();
@@ -57,6 +87,13 @@ void GameFlow::tick()
     // stays at its largest value instead of ending the program.
     if (m_state.elapsedTenths < std::numeric_limits<std::int32_t>::max())
         ++m_state.elapsedTenths;
+}
+
+void GameFlow::answerClicked(int index)
+{
+    if (!m_started || index < 0 || index >= StageLayout::ButtonCount)
+        return;
+    answer(parseCaption(m_host.Caption(index)));
 }
 
 void GameFlow::answer(int captionValue)
@@ -80,6 +117,8 @@ void GameFlow::rightAnswer()
         return;
     }
     box(RightPrompt, BoxStyle::OkOnly);
+    if (m_closing)
+        return;
     m_host.SetTimerEnabled(true);
     newAnswerAge();
     ++m_state.stage;
@@ -95,7 +134,7 @@ bool GameFlow::recordClear()
     if (time >= m_state.bestTenths)
         return false;
     m_state.bestTenths = time;
-    m_host.SaveBestTime();
+    SaveBestTime();
     // Another copy may have stored a better time in the meantime: then the
     // record keeps that one, and this clear is no new best.
     return m_state.bestTenths == time;
@@ -106,7 +145,8 @@ void GameFlow::clear(bool newBest)
     box(ClearPrompt + TimeText::format(m_state.elapsedTenths), BoxStyle::OkOnly);
     if (newBest)
         box(NewBestPrompt, BoxStyle::OkOnly);
-    m_host.SetTimerEnabled(true);
+    if (!m_closing)
+        m_host.SetTimerEnabled(true);
     askRetry();
 }
 
@@ -119,7 +159,7 @@ void GameFlow::wrongAnswer()
 
 void GameFlow::takeStoredBestTime()
 {
-    if (const std::optional<std::int32_t> stored = m_host.ReadBestTime(); stored && *stored < m_state.bestTenths)
+    if (const std::optional<std::int32_t> stored = m_record.read(); stored && *stored < m_state.bestTenths)
         m_state.bestTenths = *stored;
 }
 
@@ -133,7 +173,9 @@ void GameFlow::showHighScore()
 void GameFlow::askRetry()
 {
     if (box(RetryPrompt, BoxStyle::YesNo) != BoxAnswer::Yes) {
-        m_host.Unload();
+        // A window that is closing already needs no second close.
+        if (!m_closing)
+            m_host.Unload();
         return;
     }
     m_state.stage = 0;
@@ -157,11 +199,95 @@ std::int32_t GameFlow::randomAge()
 
 void GameFlow::showStage()
 {
-    m_host.DrawDisc();
-    m_host.LayoutBoard();
+    DrawDisc();
+    LayoutBoard();
+}
+
+void GameFlow::DrawDisc()
+{
+    // The picture is composed off-screen and shown with one refresh.
+    m_host.Cls();
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, Background);
+    m_host.CopyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
+    m_host.Refresh();
+}
+
+void GameFlow::LayoutBoard()
+{
+    placeButtons(true);
+}
+
+void GameFlow::PlaceBoard()
+{
+    placeButtons(false);
+}
+
+void GameFlow::placeButtons(bool caption)
+{
+    // Before the first start only button 0 exists, and it stays hidden.
+    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
+    if (!m_started || !layout)
+        return;
+    const BoardRect board = m_host.DeviceBoard(m_state.board);
+    for (int i = 0; i < layout->count(); ++i) {
+        // Placed from the size the button took, so the grid stays edge to
+        // edge whatever the window system made of the size.
+        const FlowHost::Size size = m_host.SizeButton(i, rounded(layout->buttonWidth(board)),
+                                                      rounded(layout->buttonHeight(board)));
+        m_host.PlaceButton(i, rounded(layout->buttonLeft(board, i, static_cast<float>(size.width))),
+                           rounded(layout->buttonTop(board, i, static_cast<float>(size.height))));
+        if (caption)
+            m_host.SetCaption(i, std::to_string(layout->caption(i, m_state.answerAge, m_random)));
+    }
+    for (int j = layout->count(); j < StageLayout::ButtonCount; ++j)
+        m_host.HideButton(j);
+}
+
+void GameFlow::LoadBestTime()
+{
+    m_state.bestTenths = m_record.load();
+}
+
+bool GameFlow::SaveBestTime()
+{
+    return keep(m_record.save(m_state.bestTenths));
+}
+
+bool GameFlow::keep(const BestTimeRecord::Saved &saved)
+{
+    if (!saved.kept) {
+        m_host.ReportSaveFailure(m_record.failureLine(saved.reason));
+        return false;
+    }
+    m_state.bestTenths = *saved.kept;
+    return true;
+}
+
+void GameFlow::unload()
+{
+    // Whatever closes the window saves the best time, changed or not, and
+    // does so once. A save that fails leaves the old record as it was; it
+    // is tried once more, and the program ends all the same.
+    m_closing = true;
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    m_host.SetTimerEnabled(false);
+    BestTimeRecord::Saved saved = m_record.save(m_state.bestTenths);
+    if (!saved.kept)
+        saved = m_record.save(m_state.bestTenths);
+    keep(saved);
 }
 
 BoxAnswer GameFlow::box(const std::string &prompt, BoxStyle style, const std::string &title)
 {
-    return m_host.ShowBox(prompt, style, title);
+    // On the way out every box answers itself without being shown, and a
+    // box that the closing dismissed gave no answer.
+    const BoxAnswer unasked = style == BoxStyle::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
+    if (m_closing)
+        return unasked;
+    ++m_openBoxes;
+    const BoxAnswer answer = m_host.ShowBox(prompt, style, title);
+    --m_openBoxes;
+    return m_closing ? unasked : answer;
 }

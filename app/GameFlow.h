@@ -5,57 +5,103 @@
 
 #include "BoxKinds.h"
 #include "GameState.h"
+#include "../record/BestTimeRecord.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 class FlowHost;
 
 // The rules of play: starting, counting time, judging answers, moving from
-// stage to stage, the clear, the game over and the question of another try.
-// No widgets here; the window forwards its events and carries out what the
-// flow asks through FlowHost.
+// stage to stage, the clear, the game over and the question of another try,
+// the disc and the board of every stage, and the best time kept in the
+// record. No widgets here; the window forwards its events and carries out
+// what the flow asks through FlowHost.
 class GameFlow
 {
 public:
     static constexpr int LastStage = 5;
     static constexpr const char *Title = "Tamblo";
     static constexpr const char *HighScoreTitle = "ハイスコア";
+    static constexpr const char *PromptCaption = "クリックしてください";
+    // The title label's text: an ideographic space and 24 blanks, which
+    // wrap into the lines above the title word, then the word.
+    static std::string titleCaption();
+    static constexpr std::uint32_t Background = 0xFF000040u; // RGB(0, 0, 64)
 
     // Uniform numbers in [0, 1).
     using Random = std::function<double()>;
 
-    GameFlow(GameState &state, FlowHost &host, Random random);
+    GameFlow(GameState &state, FlowHost &host, BestTimeRecord &record, Random random);
 
     // The window's load: best time, board rectangle, the first answer age.
     void load();
     // A click on the title label, or on the prompt label while the title
-    // shows, starts the game.
+    // shows, starts the game; so do Return and Space on the title screen.
     void clickTitleScreen();
     void tick();
-    // A click on an answer button, judged by the number on its caption.
+    // A click on answer button `index`, judged by the number on its caption.
+    void answerClicked(int index);
+    // An answer judged by its number.
     void answer(int captionValue);
     // The menu command: the best time in a box, at any moment.
     void showHighScore();
 
+    // The window's operations on the disc and the board: the disc for the
+    // answer age, and the answer buttons of the stage, sized, placed and
+    // captioned. PlaceBoard() places the buttons of the stage again, their
+    // captions kept (after a change of the screen's density).
+    void DrawDisc();
+    void LayoutBoard();
+    void PlaceBoard();
+
+    // The record: read at load; written at once, keeping the better of the
+    // time in memory and the stored one, and told to the player when it
+    // fails. True when the record keeps a time.
+    void LoadBestTime();
+    bool SaveBestTime();
+
+    // The window is closing, by its close button, the end of a session or
+    // a signal: every box from now on answers itself (No to a question)
+    // without being shown, and no new game begins.
+    void beginClosing() { m_closing = true; }
+    // The window's close handler: saves the best time, once, whatever closed
+    // it; a save that fails is tried once more.
+    void unload();
+
     bool started() const { return m_started; }
+    bool closing() const { return m_closing; }
+    bool inBox() const { return m_openBoxes > 0; }
 
 private:
     void rightAnswer();
     void wrongAnswer();
     // Takes the stored best time when it is better than the one in memory.
     void takeStoredBestTime();
+    // Takes the time a save left in the record, or tells why there is none.
+    bool keep(const BestTimeRecord::Saved &saved);
     bool recordClear();
     void clear(bool newBest);
     void askRetry();
     void newAnswerAge();
     void showStage();
+    void placeButtons(bool caption);
     std::int32_t randomAge();
     BoxAnswer box(const std::string &prompt, BoxStyle style, const std::string &title = Title);
 
     GameState &m_state;
     FlowHost &m_host;
+    BestTimeRecord &m_record;
     Random m_random;
     bool m_started = false;
+    bool m_closing = false;
+    bool m_unloaded = false;
+    int m_openBoxes = 0;
 };
+
+// The number on an answer button's caption: its plain decimal digits, or -1
+// for a caption that is none (a sign, a blank, anything but digits), which
+// no answer age equals.
+int parseCaption(std::string_view caption);

@@ -84,9 +84,10 @@ Form1::Seams withDefaults(Form1::Seams seams, QWidget *window)
 Form1::Form1(Seams seams, QWidget *parent)
     : QMainWindow(parent)
     , m_seams(withDefaults(std::move(seams), this))
-    , m_record(m_seams.recordPath ? BestTimeFile(*m_seams.recordPath) : BestTimeFile::forThisProgram())
+    , m_file(m_seams.recordPath ? BestTimeFile(*m_seams.recordPath) : BestTimeFile::forThisProgram())
+    , m_record(m_file.record())
     , m_surface(ClientWidth, ClientHeight, Background)
-    , m_flow(m_state, *this, [this] { return m_seams.random(); })
+    , m_flow(m_state, *this, m_record, [this] { return m_seams.random(); })
 {
     buildControls();
     m_flow.load();
@@ -115,14 +116,13 @@ void Form1::buildControls()
 
     // Children are stacked in the order they are made: the prompt label,
     // the title label over it, and the answer buttons over both.
-    m_label2 = new ClickLabel(QStringLiteral("クリックしてください"), m_canvas);
+    m_label2 = new ClickLabel(QString::fromUtf8(GameFlow::PromptCaption), m_canvas);
     m_label2->setGeometry(0, 424, 201, 33);
     m_label2->setFont(gothicFont(19));
     makeYellow(m_label2);
     connect(m_label2, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
-    m_label1 = new ClickLabel(QString(QChar(0x3000)) + QString(24, u' ') + QStringLiteral("Tamblo"),
-                              m_canvas);
+    m_label1 = new ClickLabel(QString::fromStdString(GameFlow::titleCaption()), m_canvas);
     m_label1->setGeometry(0, 0, 201, 449);
     m_label1->setFont(titleFont());
     m_label1->setWordWrap(true);
@@ -134,7 +134,7 @@ void Form1::buildControls()
     element0->setFont(gothicFont(21));
     element0->hide();
     m_command1 = new ControlArray(element0, this);
-    connect(m_command1, &ControlArray::clicked, this, &Form1::answerClicked);
+    connect(m_command1, &ControlArray::clicked, this, [this](int index) { m_flow.answerClicked(index); });
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(100);
@@ -164,41 +164,37 @@ void Form1::Refresh()
     m_canvas->update();
 }
 
-void Form1::DrawDisc()
+void Form1::CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels)
 {
-    // The picture is composed off-screen and shown with one refresh.
-    Cls();
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, m_surface.background());
-    m_surface.copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side,
-                        picture.data());
-    Refresh();
+    m_surface.copyBlock(left, top, width, height, pixels);
 }
 
-void Form1::LayoutBoard()
+FlowHost::Size Form1::SizeButton(int index, int width, int height)
 {
-    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
-    if (!layout || m_command1->count() < StageLayout::ButtonCount)
-        return;
-    const BoardRect &board = m_state.board;
-    for (int i = 0; i < layout->count(); ++i) {
-        AnswerButton *button = m_command1->item(i);
-        button->setVisible(true);
-        button->resize(qRound(layout->buttonWidth(board)), qRound(layout->buttonHeight(board)));
-        // Placed from the size the button reports, so the grid stays edge
-        // to edge whatever the window system made of the size.
-        const float width = static_cast<float>(button->width());
-        const float height = static_cast<float>(button->height());
-        button->move(qRound(layout->buttonLeft(board, i, width)),
-                     qRound(layout->buttonTop(board, i, height)));
-        button->setText(QString::number(layout->caption(i, m_state.answerAge, m_seams.random)));
-    }
-    for (int j = layout->count(); j < StageLayout::ButtonCount; ++j)
-        m_command1->item(j)->setVisible(false);
+    AnswerButton *button = m_command1->item(index);
+    button->setVisible(true);
+    button->resize(width, height);
+    return {button->width(), button->height()};
 }
 
-void Form1::LoadBestTime()
+void Form1::PlaceButton(int index, int left, int top)
 {
-    m_state.bestTenths = m_record.load();
+    m_command1->item(index)->move(left, top);
+}
+
+void Form1::SetCaption(int index, const std::string &caption)
+{
+    m_command1->item(index)->setText(QString::fromStdString(caption));
+}
+
+std::string Form1::Caption(int index) const
+{
+    return m_command1->item(index)->text().toStdString();
+}
+
+void Form1::HideButton(int index)
+{
+    m_command1->item(index)->setVisible(false);
 }
 
 void Form1::Timer1Tick()
@@ -208,49 +204,28 @@ void Form1::Timer1Tick()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Whatever closes the window saves the best time, changed or not. A
-    // save that fails leaves the old file as it was; the program ends all
+    // Whatever closes the window saves the best time; the program ends all
     // the same.
-    m_timer1->stop();
-    SaveBestTime();
+    m_flow.unload();
     event->accept();
 }
 
-std::optional<std::int32_t> Form1::ReadBestTime()
+void Form1::ReportSaveFailure(const std::string &line)
 {
-    return m_record.read();
-}
-
-void Form1::SaveBestTime()
-{
-    QString reason;
-    if (const std::optional<std::int32_t> kept = m_record.save(m_state.bestTenths, &reason))
-        m_state.bestTenths = *kept;
-    else
-        std::fprintf(stderr, "tamblo: the best time could not be saved to %s: %s\n",
-                     qPrintable(QDir::toNativeSeparators(m_record.path())), qPrintable(reason));
+    std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void Form1::endSession()
 {
-    m_ending = true;
+    // A box that is open goes away, and every later one answers itself.
+    m_flow.beginClosing();
     if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
         box->reject();
     close();
 }
 
-void Form1::answerClicked(int index)
-{
-    bool isNumber = false;
-    const int value = m_command1->item(index)->text().toInt(&isNumber);
-    m_flow.answer(isNumber ? value : -1);
-}
-
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
 {
-    // On the way out every question is answered No without being asked.
-    if (m_ending)
-        return style == BoxStyle::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
     return m_seams.messageBox(QString::fromStdString(prompt), style, QString::fromStdString(title));
 }
 
@@ -277,7 +252,5 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
 
 void Form1::Unload()
 {
-    // Once the session ends the window is already closed and saved.
-    if (!m_ending)
-        close();
+    close();
 }

@@ -6,6 +6,7 @@
 #include "app/FlowHost.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
+#include "record/BestTimeRecord.h"
 #include "record/qt/BestTimeFile.h"
 #include "render/qt/DrawingSurface.h"
 
@@ -53,15 +54,10 @@ public:
     explicit Form1(Seams seams = {}, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The window's operations: the disc for the answer age, the answer
-    // buttons for the stage, and the stored best time.
-    void DrawDisc() override;
-    void LayoutBoard() override;
-    void LoadBestTime() override;
-
-    // Cls and Refresh of the drawing surface.
-    void Cls();
-    void Refresh();
+    // The window's operations: the disc for the answer age and the answer
+    // buttons for the stage.
+    void DrawDisc() { m_flow.DrawDisc(); }
+    void LayoutBoard() { m_flow.LayoutBoard(); }
 
     ClickLabel *Label1() const { return m_label1; }
     ClickLabel *Label2() const { return m_label2; }
@@ -77,8 +73,7 @@ public slots:
     void Timer1Tick();
     // Writes the best time now, keeping the better of it and the stored
     // one; a failure is told on standard error and the game goes on.
-    void SaveBestTime() override;
-    std::optional<std::int32_t> ReadBestTime() override;
+    void SaveBestTime() { m_flow.SaveBestTime(); }
     // Closes the window as its close button does, on request from outside
     // the game (a termination signal): a box that is open goes away and no
     // other box is shown on the way out.
@@ -90,18 +85,27 @@ protected:
 private:
     void buildControls();
     void centreOnScreen();
-    void answerClicked(int index);
 
     // FlowHost
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
+    void Cls() override;
+    void CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels) override;
+    void Refresh() override;
+    Size SizeButton(int index, int width, int height) override;
+    void PlaceButton(int index, int left, int top) override;
+    void SetCaption(int index, const std::string &caption) override;
+    std::string Caption(int index) const override;
+    void HideButton(int index) override;
     void SetTimerEnabled(bool enabled) override;
     void CreateAnswerButtons() override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
+    void ReportSaveFailure(const std::string &line) override;
 
     Seams m_seams;
     GameState m_state;
-    BestTimeFile m_record;
+    BestTimeFile m_file;
+    BestTimeRecord m_record;
     DrawingSurface m_surface;
     SurfaceWidget *m_canvas = nullptr;
     ClickLabel *m_label1 = nullptr;
@@ -110,5 +114,4 @@ private:
     QTimer *m_timer1 = nullptr;
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
-    bool m_ending = false;
 };

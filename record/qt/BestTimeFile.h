@@ -3,75 +3,53 @@
 
 #pragma once
 
+#include "record/BestTimeRecord.h"
+#include "record/qt/RecordFile.h"
+
 #include <QString>
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
-#include <string_view>
-#include <utility>
+#include <string>
 
-// The one-line file that keeps the best clear time from run to run.
+// The record of this program on Linux: the file it lives in, the file it is
+// carried over from, and the game's rules over both.
 class BestTimeFile
 {
 public:
-    static constexpr const char *FileName = "HighScore.mtt";
-    // The value when nothing can be read; also an ordinary time (99.9 s).
-    static constexpr std::int32_t Missing = 999;
-    // Only this much of the file is ever read: the number stands at its start.
-    static constexpr int PrefixSize = 4096;
-    // How long a save waits for another copy of the game to finish its own.
-    static constexpr int LockWaitMs = 5000;
+    static constexpr const char *FileName = BestTimeRecord::FileName;
+    static constexpr std::int32_t Missing = BestTimeRecord::Missing;
+    static constexpr std::size_t PrefixSize = BestTimeRecord::PrefixSize;
 
-    // Runs between the steps of a save, with the name of the step just done
-    // ("found", "locked", "read", "written", "moved"): lets a test act
-    // as a hostile neighbour or as another copy at any instant.
-    using StepHook = std::function<void(std::string_view step)>;
+    // `carryOver`, when given, is read in place of `path` as long as
+    // nothing stands at `path`; it is never written. Paths in the system's
+    // bytes.
+    explicit BestTimeFile(std::string path, std::string carryOver = {});
+    explicit BestTimeFile(const QString &path, const QString &carryOver = {});
+    BestTimeFile(const BestTimeFile &other);
+    BestTimeFile(BestTimeFile &&) noexcept = default;
+    BestTimeFile &operator=(const BestTimeFile &) = delete;
+    BestTimeFile &operator=(BestTimeFile &&) = delete;
 
-    // `carryOver`, when given, is read in place of `path` as long as `path`
-    // does not exist yet; it is never written.
-    explicit BestTimeFile(QString path, QString carryOver = {})
-        : m_path(std::move(path)), m_carryOver(std::move(carryOver)) {}
-
-    // Beside the program, where portable copies keep their record, when this
-    // user can write that folder. Otherwise (an installed copy under /usr)
-    // the player's own data folder, which starts from the record beside the
-    // program, if one lies there, until it has one of its own.
-    static BestTimeFile inWritableFolder(const QString &programFolder, const QString &userFolder);
+    // The record beside the program or in the player's data folder, as the
+    // game's rules choose between the two.
+    static BestTimeFile inWritableFolder(const std::string &programFolder, const std::string &userFolder);
     // The file this run of the program uses, decided once at load.
     static BestTimeFile forThisProgram();
 
-    const QString &path() const { return m_path; }
-    void setStepHook(StepHook hook) { m_stepHook = std::move(hook); }
+    QString path() const;
+    RecordFile &store() const { return *m_home; }
+    // The rules over these files; valid as long as this object lives.
+    BestTimeRecord record() const { return BestTimeRecord(*m_home, m_carryOver.get()); }
 
-    // The stored value, or nothing when the file is missing, is not a plain
-    // file (a pipe, a device, a folder), is a link that the player would
-    // not have made, cannot be read or holds no number. Never blocks and
-    // never reads more than PrefixSize bytes.
-    std::optional<std::int32_t> read() const;
-    // The value the game starts with: read(), the carried-over record while
-    // the file does not exist, or Missing.
-    std::int32_t load() const;
-
-    // Stores the smaller of `tenths` and the value the file holds now, so
-    // that a copy of the game closing late never undoes a better time that
-    // another copy saved. Another copy's save waits on a lock beside the
-    // file. The new line goes to a temporary file that replaces the old one
-    // only when it is complete and on disk, so neither a kill, a power cut
-    // nor a full disk can lose the record; and nothing is ever written
-    // through a link at the record's name, except the player's own link to
-    // the player's own file. Returns the time the record keeps now, or
-    // nothing, with the reason in `reason` when given.
+    std::optional<std::int32_t> read() const { return record().read(); }
+    std::int32_t load() const { return record().load(); }
+    // The time the record keeps now, or nothing, with the reason in
+    // `reason` when given.
     std::optional<std::int32_t> save(std::int32_t tenths, QString *reason = nullptr) const;
 
 private:
-    void step(std::string_view name) const
-    {
-        if (m_stepHook)
-            m_stepHook(name);
-    }
-
-    QString m_path;
-    QString m_carryOver;
-    StepHook m_stepHook;
+    std::unique_ptr<RecordFile> m_home;
+    std::unique_ptr<RecordFile> m_carryOver;
 };

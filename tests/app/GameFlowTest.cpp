@@ -3,6 +3,8 @@
 
 #include "app/FlowHost.h"
 #include "app/GameFlow.h"
+#include "record/BestTimeRecord.h"
+#include "tests/support/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -36,9 +38,13 @@ public:
     // Each immediate save: the best time then, and how many boxes came before.
     std::vector<std::pair<std::int32_t, std::size_t>> saves;
     std::deque<BoxAnswer> retryAnswers;
-    std::int32_t storedBest = 999;
+    // The record, as another copy of the game may change it.
+    MemoryStore store;
+    std::vector<std::string> failures;
+    std::vector<std::string> captions = std::vector<std::string>(30, "Command1");
     bool timer = false;
     int ticksPerBox = 0;
+    std::function<void()> onBox;
     GameFlow *flow = nullptr;
 
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override
@@ -46,6 +52,8 @@ public:
         EXPECT_EQ(title, prompt.rfind("クリアまでの最短時間", 0) == 0 ? "ハイスコア" : "Tamblo");
         EXPECT_EQ(style, prompt == Retry ? BoxStyle::YesNo : BoxStyle::OkOnly) << prompt;
         boxes.push_back(prompt);
+        if (onBox)
+            onBox();
         // Ticks only arrive while the timer runs, as with the real timer.
         for (int i = 0; i < ticksPerBox; ++i)
             if (timer)
@@ -58,18 +66,31 @@ public:
         retryAnswers.pop_front();
         return answer;
     }
-    void LoadBestTime() override { state.bestTenths = storedBest; calls.push_back("load"); }
-    // The record as another copy of the game may change it; a save keeps
-    // the better of the two times.
-    std::optional<std::int32_t> ReadBestTime() override { return storedBest; }
-    void SaveBestTime() override
+    RecordingHost()
     {
-        storedBest = std::min(storedBest, state.bestTenths);
-        state.bestTenths = storedBest;
-        saves.emplace_back(state.bestTenths, boxes.size());
+        store.holds(999);
+        store.afterStep = [this](const std::string &step) {
+            if (step == "replace")
+                saves.emplace_back(*store.value(), boxes.size());
+        };
     }
-    void DrawDisc() override { calls.push_back("draw " + std::to_string(state.answerAge)); }
-    void LayoutBoard() override { calls.push_back("layout " + std::to_string(state.stage)); }
+    void Cls() override {}
+    void CopyBlock(int, int, int, int, const std::uint32_t *) override
+    {
+        calls.push_back("draw " + std::to_string(state.answerAge));
+    }
+    void Refresh() override {}
+    Size SizeButton(int index, int width, int height) override
+    {
+        if (index == 0)
+            calls.push_back("layout " + std::to_string(state.stage));
+        return {width, height};
+    }
+    void PlaceButton(int, int, int) override {}
+    void SetCaption(int index, const std::string &caption) override { captions.at(index) = caption; }
+    std::string Caption(int index) const override { return captions.at(index); }
+    void HideButton(int) override {}
+    void ReportSaveFailure(const std::string &line) override { failures.push_back(line); }
     void SetTimerEnabled(bool enabled) override { timer = enabled; }
     void CreateAnswerButtons() override { calls.push_back("create"); }
     void ShowQuestion(const std::string &question, int promptBottom) override
@@ -83,7 +104,7 @@ class GameFlowTest : public ::testing::Test
 {
 protected:
     GameFlowTest()
-        : flow(host.state, host, [this] { return nextRandom(); })
+        : flow(host.state, host, record, [this] { return nextRandom(); })
     {
         host.flow = &flow;
     }
@@ -116,6 +137,7 @@ protected:
     }
 
     RecordingHost host;
+    BestTimeRecord record{host.store};
     GameFlow flow;
     std::deque<double> randoms;
     int fallback = 0;
@@ -124,10 +146,10 @@ protected:
 
 TEST_F(GameFlowTest, LoadPreparesTheTitleScreen)
 {
-    host.storedBest = 1234;
+    host.store.holds(1234);
     randoms = {0.999999};
     flow.load();
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"load"}));
+    EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(host.state.bestTenths, 1234);
     EXPECT_EQ(host.state.answerAge, 29);
     EXPECT_EQ(host.state.previousAnswerAge, 29);
@@ -143,17 +165,16 @@ TEST_F(GameFlowTest, LoadPreparesTheTitleScreen)
 TEST_F(GameFlowTest, StartUsesTheAgeDrawnAtLoadAndHappensOnce)
 {
     startWithAge(12);
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"load", "create", "draw 12", "layout 0",
-                                                    "この月の月齢は？ 260"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"create", "draw 12", "layout 0", "この月の月齢は？ 260"}));
     EXPECT_TRUE(host.timer);
     EXPECT_EQ(host.state.elapsedTenths, 0);
     flow.clickTitleScreen();
-    EXPECT_EQ(host.calls.size(), 5u);
+    EXPECT_EQ(host.calls.size(), 4u);
 }
 
 TEST_F(GameFlowTest, PerfectGameBoxesAndStages)
 {
-    host.storedBest = 999;
+    host.store.holds(999);
     startWithAge(3);
     for (int stage = 0; stage < 6; ++stage) {
         EXPECT_EQ(host.state.stage, stage);
@@ -216,7 +237,7 @@ TEST_F(GameFlowTest, ClearTimesAndNewBests)
         host.boxes.clear();
         host.saves.clear();
         host.state.bestTenths = c.best;
-        host.storedBest = c.best;
+        host.store.holds(c.best);
         host.retryAnswers = {BoxAnswer::Yes};
         if (!flow.started())
             startWithAge(4);
@@ -334,7 +355,7 @@ TEST_F(GameFlowTest, ClearsAndTheHighScoreBoxUseABetterTimeStoredByAnotherCopy)
         for (int stage = 0; stage < 5; ++stage)
             answerRight();
         ticks(300);
-        host.storedBest = c.stored;
+        host.store.holds(c.stored);
         answerRight();
         EXPECT_EQ(host.state.bestTenths, c.kept) << c.stored;
         EXPECT_EQ(std::count(host.boxes.begin(), host.boxes.end(), NewBest), c.newBest ? 1 : 0) << c.stored;
@@ -343,8 +364,102 @@ TEST_F(GameFlowTest, ClearsAndTheHighScoreBoxUseABetterTimeStoredByAnotherCopy)
 
     // The menu's box rereads the record before it shows the time.
     host.boxes.clear();
-    host.storedBest = 42;
+    host.store.holds(42);
     flow.showHighScore();
     EXPECT_EQ(host.boxes, std::vector<std::string>{"クリアまでの最短時間 4.2秒"});
     EXPECT_EQ(host.state.bestTenths, 42);
+}
+
+TEST_F(GameFlowTest, AClearThatAnotherCopyBeatDuringItsSaveIsNoNewBest)
+{
+    // The record reads 999 when the clear is judged; while this copy waits
+    // for the lock, another one stores 250.
+    host.store.afterStep = [this](const std::string &step) {
+        if (step == "lock")
+            host.store.holds(250);
+    };
+    startWithAge(8);
+    for (int stage = 0; stage < 5; ++stage)
+        answerRight();
+    ticks(300);
+    answerRight();
+    EXPECT_EQ(host.state.bestTenths, 250);
+    EXPECT_EQ(std::count(host.boxes.begin(), host.boxes.end(), NewBest), 0);
+    EXPECT_EQ(host.store.bytes, "250\r\n");
+}
+
+TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
+{
+    using Status = RecordStore::Status;
+    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
+    startWithAge(8);
+    for (int stage = 0; stage < 5; ++stage)
+        answerRight();
+    ticks(300);
+    answerRight();
+    // The time is the best this game knows, kept in memory and told as
+    // such; the failure is told once, with the record's name.
+    EXPECT_EQ(std::count(host.boxes.begin(), host.boxes.end(), NewBest), 1);
+    EXPECT_EQ(host.state.bestTenths, 300);
+    EXPECT_EQ(host.failures, (std::vector<std::string>{"tamblo: the best time could not be saved to "
+                                                        "memory/HighScore.mtt: No space left on device"}));
+    EXPECT_EQ(host.store.bytes, "999\r\n");
+
+    // At the close the save fails once more and is tried again.
+    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
+    flow.unload();
+    EXPECT_EQ(host.store.bytes, "300\r\n");
+    EXPECT_EQ(host.failures.size(), 1u);
+    // Closing twice saves once.
+    host.store.steps.clear();
+    flow.unload();
+    EXPECT_TRUE(host.store.steps.empty());
+}
+
+TEST_F(GameFlowTest, OnceTheWindowClosesBoxesAnswerThemselves)
+{
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    // The window starts closing while the game-over box is open: that box
+    // gives no answer, the retry question is never shown, and the flow does
+    // not close the window a second time.
+    host.ticksPerBox = 0;
+    const auto showBox = [this] {
+        if (host.boxes.size() == 1)
+            flow.beginClosing();
+    };
+    host.store.afterStep = nullptr;
+    host.onBox = showBox;
+    answerWrong();
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver}));
+    EXPECT_NE(host.calls.back(), "unload");
+    EXPECT_EQ(host.retryAnswers.size(), 1u);
+    EXPECT_FALSE(flow.inBox());
+    // The title can no longer start a game and the record is saved once.
+    flow.unload();
+    EXPECT_EQ(host.store.bytes, "999\r\n");
+}
+
+TEST_F(GameFlowTest, AnAnswerIsJudgedByTheNumberOnItsButton)
+{
+    EXPECT_EQ(parseCaption("7"), 7);
+    EXPECT_EQ(parseCaption("29"), 29);
+    EXPECT_EQ(parseCaption("07"), 7);
+    for (const char *none : {"", " 7", "7 ", "+7", "-7", "7.0", "Command1", "1234567890", "\xEF\xBC\x97"})
+        EXPECT_EQ(parseCaption(none), -1) << none;
+
+    // A click before the game starts, or on no button, changes nothing.
+    flow.answerClicked(0);
+    EXPECT_TRUE(host.boxes.empty());
+    startWithAge(12);
+    flow.answerClicked(30);
+    EXPECT_TRUE(host.boxes.empty());
+    // The button whose caption is the answer age is right; another is wrong.
+    const auto right = std::find(host.captions.begin(), host.captions.end(), "12") - host.captions.begin();
+    flow.answerClicked(static_cast<int>(right));
+    EXPECT_EQ(host.boxes, std::vector<std::string>{Right});
+    host.captions[0] = " " + std::to_string(host.state.answerAge);
+    host.captions[1] = " " + std::to_string(host.state.answerAge);
+    flow.answerClicked(0);
+    EXPECT_EQ(host.boxes.back(), Retry);
 }

@@ -1,0 +1,75 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class RecordStore;
+
+// The best clear time as it is kept from run to run, with every rule of
+// its keeping: the bytes, the better of two times, the record that cannot
+// be read and is never written over, the waits for another copy of the
+// game, the place found again under the lock, and the record carried over
+// from beside the program. The platform only gives the store.
+class BestTimeRecord
+{
+public:
+    static constexpr const char *FileName = "HighScore.mtt";
+    // The value when nothing can be read; also an ordinary time (99.9 s).
+    static constexpr std::int32_t Missing = 999;
+    // Only this much of the record is ever read: the number stands at its
+    // start.
+    static constexpr std::size_t PrefixSize = 4096;
+    // How long a save waits while other copies of the game hold the lock
+    // and save, one after another: twenty copies closing at once on slow
+    // storage are done well within it.
+    static constexpr std::chrono::milliseconds LockWait{60000};
+    // How long a record held by another program (a backup, a virus
+    // scanner, an editor) is waited for before the save gives up.
+    static constexpr std::chrono::milliseconds BusyWait{5000};
+    static constexpr std::chrono::milliseconds Poll{10};
+
+    struct Saved
+    {
+        std::optional<std::int32_t> kept; // the time the record keeps now
+        std::string reason;               // why nothing was written
+    };
+
+    // The record kept at `home`. `carryOver`, when given, is read in its
+    // place as long as nothing stands at home yet; it is never written.
+    explicit BestTimeRecord(RecordStore &home, RecordStore *carryOver = nullptr)
+        : m_home(&home), m_carryOver(carryOver) {}
+
+    // Beside the program, where a portable copy keeps its record, when this
+    // player can keep it there. Otherwise (an installed copy, a folder
+    // shared with other users whose record or lock this player cannot use)
+    // the player's data folder, which starts from the record beside the
+    // program until it has one of its own. Without a data folder the
+    // record stays beside the program.
+    static BestTimeRecord choose(RecordStore &besideProgram, RecordStore *dataFolder);
+
+    RecordStore &store() const { return *m_home; }
+    bool carriesOver() const { return m_carryOver != nullptr; }
+
+    // The stored time, or nothing when none can be read.
+    std::optional<std::int32_t> read() const;
+    // The time the game starts with: read(), the carried-over record while
+    // nothing stands at home, or Missing.
+    std::int32_t load() const;
+    // Stores the smaller of `tenths` and the time stored now, so that a copy
+    // closing late never undoes a better time that another copy saved. A
+    // record that is there but cannot be read is never written over.
+    Saved save(std::int32_t tenths) const;
+
+    // "tamblo: the best time could not be saved to NAME: REASON"
+    std::string failureLine(const std::string &reason) const;
+
+private:
+    RecordStore *m_home;
+    RecordStore *m_carryOver;
+};

@@ -1,0 +1,168 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#include "record/BestTimeRecord.h"
+#include "tests/support/MemoryStore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+using Status = RecordStore::Status;
+using namespace std::chrono_literals;
+
+// The outcome of a save and what it left behind, checked together.
+void expectKept(const BestTimeRecord::Saved &saved, std::int32_t kept, const MemoryStore &store)
+{
+    EXPECT_EQ(saved.kept, kept) << saved.reason;
+    EXPECT_EQ(store.bytes, std::to_string(kept) + "\r\n");
+    EXPECT_FALSE(store.locked);
+}
+
+void expectRefused(const BestTimeRecord::Saved &saved, const std::string &reasonPart, const MemoryStore &store,
+                   const std::optional<std::string> &bytesBefore)
+{
+    EXPECT_FALSE(saved.kept);
+    EXPECT_NE(saved.reason.find(reasonPart), std::string::npos) << saved.reason;
+    EXPECT_EQ(store.bytes, bytesBefore);
+    EXPECT_FALSE(store.locked);
+}
+} // namespace
+
+TEST(BestTimeRecord, KeepsTheBetterOfTheStoredAndTheNewTime)
+{
+    MemoryStore store;
+    const BestTimeRecord record(store);
+    EXPECT_EQ(record.load(), 999);
+    EXPECT_EQ(record.read(), std::nullopt);
+    expectKept(record.save(800), 800, store);
+    expectKept(record.save(900), 800, store);
+    expectKept(record.save(123), 123, store);
+    EXPECT_EQ(record.load(), 123);
+    // A record with no number in it counts as none and is replaced.
+    store.bytes = "\xEF\xBB\xBF" "42\r\n";
+    EXPECT_EQ(record.load(), 999);
+    expectKept(record.save(500), 500, store);
+    // Only the start is read: digits running past it are no number.
+    store.bytes = std::string(BestTimeRecord::PrefixSize + 10, '7');
+    EXPECT_EQ(record.read(), std::nullopt);
+}
+
+TEST(BestTimeRecord, ARecordThatCannotBeReadIsNeverWrittenOver)
+{
+    MemoryStore store;
+    store.holds(300);
+    const BestTimeRecord record(store);
+
+    // Held by another program for a moment (a sharing violation): the
+    // save waits, reads 300 and keeps it.
+    store.failNext("read", Status::Busy, 50);
+    expectKept(record.save(800), 300, store);
+
+    // Held for longer than the save waits: it fails and says so.
+    const int pastTheWait = static_cast<int>(BestTimeRecord::BusyWait / BestTimeRecord::Poll) + 5;
+    store.failNext("read", Status::Busy, pastTheWait, "in use by another program");
+    expectRefused(record.save(800), "cannot be read: in use by another program", store, "300\r\n");
+    store.faults.clear();
+
+    // There but unreadable for good (another user's file).
+    store.failNext("read", Status::Failed, 1, "Permission denied");
+    expectRefused(record.save(100), "cannot be read: Permission denied", store, "300\r\n");
+}
+
+TEST(BestTimeRecord, ASaveWaitsWhileOtherCopiesHoldTheLock)
+{
+    MemoryStore store;
+    store.holds(700);
+    const BestTimeRecord record(store);
+
+    // Twenty copies saving one after another on slow storage hold the lock
+    // for many seconds: this save waits, and keeps what they stored.
+    const int copiesSaving = static_cast<int>(20s / BestTimeRecord::Poll);
+    store.failNext("lock", Status::Busy, copiesSaving, "another running copy holds its lock");
+    store.afterStep = [&](const std::string &step) {
+        if (step == "lock")
+            store.holds(591); // the best of the others, stored while waiting
+    };
+    expectKept(record.save(650), 591, store);
+    EXPECT_GE(store.clock, 20s);
+
+    // A lock held past the bound fails the save and names the holder.
+    store.afterStep = nullptr;
+    store.clock = 0ms;
+    const int forever = static_cast<int>(BestTimeRecord::LockWait / BestTimeRecord::Poll) + 5;
+    store.failNext("lock", Status::Busy, forever, "another running copy (process 42) holds its lock");
+    expectRefused(record.save(100), "process 42", store, "591\r\n");
+    EXPECT_LE(store.clock, BestTimeRecord::LockWait + 1s);
+}
+
+TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
+{
+    MemoryStore store;
+    const BestTimeRecord record(store);
+
+    store.moves = {false};
+    expectKept(record.save(400), 400, store);
+    EXPECT_EQ(store.steps, (std::vector<std::string>{"find", "lock", "stillFound", "unlock", "find", "lock",
+                                                     "stillFound", "removeStaleTemporaries", "read", "replace",
+                                                     "unlock"}));
+
+    // A place that keeps changing is never written.
+    store.moves = {false, false};
+    expectRefused(record.save(100), "its place changed", store, "400\r\n");
+}
+
+TEST(BestTimeRecord, FailuresAtEveryStepKeepTheOldRecordAndGiveTheLockBack)
+{
+    for (const std::string step : {"find", "lock", "replace"}) {
+        MemoryStore store;
+        store.holds(250);
+        const BestTimeRecord record(store);
+        store.failNext(step, Status::Failed, 1, "No space left on device");
+        expectRefused(record.save(100), "No space left on device", store, "250\r\n");
+        EXPECT_TRUE(record.failureLine("disk full") == "tamblo: the best time could not be saved to "
+                                                        "memory/HighScore.mtt: disk full");
+    }
+
+    // A replace refused for a moment (a virus scanner looking at the new
+    // file) is tried again.
+    MemoryStore store;
+    store.holds(250);
+    store.staleTemporaries = 3;
+    const BestTimeRecord record(store);
+    store.failNext("replace", Status::Busy, 20);
+    expectKept(record.save(100), 100, store);
+    EXPECT_EQ(store.staleTemporaries, 0);
+}
+
+TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
+{
+    MemoryStore beside;
+    MemoryStore data;
+    beside.holds(321);
+
+    // A folder this player can keep the record in keeps it.
+    EXPECT_EQ(&BestTimeRecord::choose(beside, &data).store(), &beside);
+    EXPECT_EQ(&BestTimeRecord::choose(beside, nullptr).store(), &beside);
+
+    // Otherwise the data folder, read from beside the program until it has
+    // a record of its own; beside the program nothing is ever written.
+    beside.usableHere = false;
+    const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
+    EXPECT_EQ(&record.store(), &data);
+    EXPECT_EQ(record.load(), 321);
+    expectKept(record.save(400), 400, data);
+    EXPECT_EQ(record.load(), 400);
+    EXPECT_EQ(beside.bytes, "321\r\n");
+    EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "replace"), 0);
+
+    // A record of its own that holds no number is not made up for.
+    data.bytes = "garbage";
+    EXPECT_EQ(record.load(), 999);
+}

@@ -1,0 +1,135 @@
+// SPDX-FileCopyrightText: 2026 Tamblo developers
+// SPDX-License-Identifier: MIT
+
+#pragma once
+
+#include "record/BestTimeFormat.h"
+#include "record/RecordStore.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A record kept in memory, for the tests of the record's rules: any step
+// can be made to answer Busy, Missing or Failed, as often as a test asks,
+// and a test can act between two steps (another copy saving, a program
+// holding the file). Time is its own: pauses advance it at once.
+class MemoryStore : public RecordStore
+{
+public:
+    std::optional<std::string> bytes;   // the record; nothing when absent
+    bool usableHere = true;
+    bool locked = false;
+    int staleTemporaries = 0;
+    std::vector<std::string> steps;     // every step asked for, in order
+    std::map<std::string, std::deque<Reply>> faults; // step -> replies given instead
+    std::deque<bool> moves;             // stillFound() answers, true when empty
+    std::function<void(const std::string &step)> afterStep;
+    std::chrono::milliseconds clock{0};
+
+    void holds(std::int32_t tenths) { bytes = BestTimeFormat::line(tenths); }
+    std::optional<std::int32_t> value() const
+    {
+        return bytes ? BestTimeFormat::parse(*bytes) : std::nullopt;
+    }
+    void failNext(const std::string &step, Status status, int times = 1, std::string reason = "held")
+    {
+        for (int i = 0; i < times; ++i)
+            faults[step].push_back({status, reason});
+    }
+
+    std::string name() const override { return "memory/HighScore.mtt"; }
+    bool usable() override { return usableHere; }
+    bool exists() override { return bytes.has_value(); }
+
+    Prefix read(std::size_t limit) override
+    {
+        if (std::optional<Reply> fault = takeFault("read"))
+            return {fault->status, fault->reason, {}, true};
+        done("read");
+        if (!bytes)
+            return {Status::Missing, {}, {}, true};
+        return {Status::Done, {}, bytes->substr(0, limit), bytes->size() < limit};
+    }
+    Reply find() override { return step("find"); }
+    Reply lock() override
+    {
+        Reply reply = step("lock");
+        if (reply.status == Status::Done) {
+            EXPECT_FALSE(locked) << "a lock taken twice";
+            locked = true;
+        }
+        return reply;
+    }
+    bool stillFound() override
+    {
+        done("stillFound");
+        if (moves.empty())
+            return true;
+        const bool still = moves.front();
+        moves.pop_front();
+        return still;
+    }
+    void removeStaleTemporaries() override
+    {
+        EXPECT_TRUE(locked) << "temporaries removed without the lock";
+        staleTemporaries = 0;
+        done("removeStaleTemporaries");
+    }
+    Reply replace(std::string_view newBytes) override
+    {
+        EXPECT_TRUE(locked) << "written without the lock";
+        if (std::optional<Reply> fault = takeFault("replace"))
+            return *fault;
+        bytes = std::string(newBytes);
+        done("replace");
+        return {};
+    }
+    void unlock() override
+    {
+        EXPECT_TRUE(locked) << "a lock given back that was not taken";
+        locked = false;
+        done("unlock");
+    }
+
+    std::chrono::steady_clock::time_point now() const override
+    {
+        return std::chrono::steady_clock::time_point(clock);
+    }
+    void pause(std::chrono::milliseconds span) override { clock += span; }
+
+private:
+    std::optional<Reply> takeFault(const std::string &name)
+    {
+        steps.push_back(name);
+        auto found = faults.find(name);
+        if (found == faults.end() || found->second.empty())
+            return std::nullopt;
+        Reply reply = found->second.front();
+        found->second.pop_front();
+        return reply;
+    }
+    void done(const std::string &name)
+    {
+        if (steps.empty() || steps.back() != name)
+            steps.push_back(name);
+        if (afterStep)
+            afterStep(name);
+    }
+    Reply step(const std::string &name)
+    {
+        if (std::optional<Reply> fault = takeFault(name))
+            return *fault;
+        done(name);
+        return {};
+    }
+};
