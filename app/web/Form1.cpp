@@ -3,12 +3,8 @@
 
 #include "Form1.h"
 #include "Page.h"
-#include "board/StageLayout.h"
 #include "record/BestTimeFormat.h"
-#include "render/PhaseDisc.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,17 +12,15 @@
 
 namespace {
 constexpr int PromptHeight = 33;
-constexpr std::size_t RecordPrefix = 4096;
-constexpr std::int32_t NoRecord = 999;
 }
 
-Form1::Form1(std::function<double()> random)
-    : m_random(std::move(random))
-    , m_surface(ClientWidth, ClientHeight, Background)
-    , m_flow(m_state, *this, [this] { return m_random(); })
+Form1::Form1(GameFlow::Random random)
+    : m_record(m_store)
+    , m_surface(ClientWidth, ClientHeight, GameFlow::Background)
+    , m_flow(m_state, *this, m_record, std::move(random))
 {
     Page::setTimer(false);
-    Page::showTitle();
+    Page::showTitle(GameFlow::titleCaption(), GameFlow::PromptCaption);
     m_surface.Refresh();
     m_flow.load();
 }
@@ -46,16 +40,36 @@ void Form1::clickTitleScreen()
 void Form1::answerClicked(int index)
 {
     deliverTicks();
-    const std::string caption = Page::buttonCaption(index);
-    int value = -1;
-    const auto [end, error] = std::from_chars(caption.data(), caption.data() + caption.size(), value);
-    m_flow.answer(error == std::errc() && end == caption.data() + caption.size() ? value : -1);
+    m_flow.answerClicked(index);
 }
 
 void Form1::showHighScore()
 {
     deliverTicks();
     m_flow.showHighScore();
+}
+
+void Form1::loadRecordFile(const std::string &bytes, bool complete)
+{
+    deliverTicks();
+    // The loaded time is saved as another copy's would be: the record keeps
+    // the better of it and the stored one, and the box then shows the best
+    // time kept.
+    if (const std::optional<std::int32_t> loaded = BestTimeFormat::parse(bytes, complete); !loaded)
+        Page::logError("tamblo: the loaded file holds no time; the record is unchanged");
+    else if (const BestTimeRecord::Saved saved = m_record.save(*loaded); !saved.kept)
+        ReportSaveFailure(m_record.failureLine(saved.reason));
+    m_flow.showHighScore();
+}
+
+std::string Form1::recordFileText()
+{
+    // What the storage holds, byte for byte, when it holds anything: the
+    // file then says on the desktop what it says here.
+    if (const RecordStore::Prefix stored = m_store.read(BestTimeRecord::PrefixSize);
+        stored.status == RecordStore::Status::Done && stored.complete)
+        return stored.bytes;
+    return BestTimeFormat::line(m_state.bestTenths);
 }
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
@@ -69,79 +83,57 @@ BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::s
     return answer == static_cast<int>(BoxAnswer::Yes) ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
-void Form1::LoadBestTime()
+void Form1::Cls()
 {
-    m_state.bestTenths = ReadBestTime().value_or(NoRecord);
-}
-
-std::optional<std::int32_t> Form1::ReadBestTime()
-{
-    const LocalStorageStore::Read read = m_store.read(RecordPrefix);
-    if (read.status != LocalStorageStore::Status::Done)
-        return std::nullopt;
-    return BestTimeFormat::parse(read.bytes, read.complete);
-}
-
-void Form1::SaveBestTime()
-{
-    const LocalStorageStore::Read read = m_store.read(RecordPrefix);
-    std::string reason;
-    if (read.status == LocalStorageStore::Status::Failed) {
-        reason = read.reason;
-    } else if (read.status == LocalStorageStore::Status::Done) {
-        const std::optional<std::int32_t> stored = BestTimeFormat::parse(read.bytes, read.complete);
-        if (!stored)
-            reason = "the stored record cannot be read, and is kept as it is";
-        else if (*stored <= m_state.bestTenths)
-            m_state.bestTenths = *stored;
-    }
-    if (reason.empty() && (read.status == LocalStorageStore::Status::Missing
-                           || BestTimeFormat::parse(read.bytes, read.complete) != m_state.bestTenths))
-        reason = m_store.replace(BestTimeFormat::line(m_state.bestTenths));
-    if (!reason.empty())
-        Page::logError("tamblo: the best time could not be saved to " + m_store.name() + ": " + reason);
-}
-
-void Form1::DrawDisc()
-{
-    // The picture is composed in the module and shown with one refresh.
     m_surface.Cls();
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, m_surface.background());
-    m_surface.CopyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
+}
+
+void Form1::CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels)
+{
+    m_surface.CopyBlock(left, top, width, height, pixels);
+}
+
+void Form1::Refresh()
+{
     m_surface.Refresh();
 }
 
-void Form1::LayoutBoard()
+FlowHost::Size Form1::SizeButton(int index, int width, int height)
 {
-    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
-    if (!layout || !m_buttonsCreated)
-        return;
-    const BoardRect &board = m_state.board;
-    for (int i = 0; i < layout->count(); ++i) {
-        const std::uint32_t size = Page::sizeButton(i, static_cast<int>(std::lround(layout->buttonWidth(board))),
-                                                    static_cast<int>(std::lround(layout->buttonHeight(board))));
-        // Placed from the size the button took, so the grid stays edge to
-        // edge whatever the page made of the size.
-        const auto width = static_cast<float>(size >> 16);
-        const auto height = static_cast<float>(size & 0xFFFFu);
-        Page::placeButton(i, static_cast<int>(std::lround(layout->buttonLeft(board, i, width))),
-                          static_cast<int>(std::lround(layout->buttonTop(board, i, height))),
-                          std::to_string(layout->caption(i, m_state.answerAge, m_random)));
-    }
-    for (int j = layout->count(); j < StageLayout::ButtonCount; ++j)
-        Page::hideButton(j);
+    const std::uint32_t size = Page::sizeButton(index, width, height);
+    return {static_cast<int>(size >> 16), static_cast<int>(size & 0xFFFFu)};
 }
 
-void Form1::SetTimerEnabled(bool enabled)
+void Form1::PlaceButton(int index, int left, int top)
 {
-    deliverTicks();
-    Page::setTimer(enabled);
+    Page::placeButton(index, left, top);
+}
+
+void Form1::SetCaption(int index, const std::string &caption)
+{
+    Page::setCaption(index, caption);
+}
+
+std::string Form1::Caption(int index) const
+{
+    return Page::buttonCaption(index);
+}
+
+void Form1::HideButton(int index)
+{
+    Page::hideButton(index);
 }
 
 void Form1::CreateAnswerButtons()
 {
     Page::createAnswerButtons();
-    m_buttonsCreated = true;
+}
+
+void Form1::SetTimerEnabled(bool enabled)
+{
+    // Switched off, the timer first hands over the ticks it still owes.
+    deliverTicks();
+    Page::setTimer(enabled);
 }
 
 void Form1::ShowQuestion(const std::string &question, int promptBottom)
@@ -151,9 +143,13 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
 
 void Form1::Unload()
 {
-    // A page cannot close its tab: the window's close saves the best time
-    // as on the desktop, and the page then shows a fresh title screen.
-    SetTimerEnabled(false);
-    SaveBestTime();
+    // A page cannot close its tab: the window's close handler runs as on
+    // the desktop, and the page then shows a fresh title screen.
+    m_flow.unload();
     m_closed = true;
+}
+
+void Form1::ReportSaveFailure(const std::string &line)
+{
+    Page::logError(line);
 }

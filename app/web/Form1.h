@@ -6,12 +6,11 @@
 #include "app/FlowHost.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
+#include "record/BestTimeRecord.h"
 #include "record/web/LocalStorageStore.h"
 #include "render/web/CanvasSurface.h"
 
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 
 // The game in a page: the game area with its canvas, labels and answer
@@ -23,16 +22,20 @@ class Form1 : private FlowHost
 public:
     static constexpr int ClientWidth = 200;
     static constexpr int ClientHeight = 450;
-    static constexpr std::uint32_t Background = 0xFF000040u; // RGB(0, 0, 64)
 
     // Shows the title screen and runs the window's load.
-    explicit Form1(std::function<double()> random);
+    explicit Form1(GameFlow::Random random);
 
     // The page's events. Each first counts the ticks that came due since
     // the last event, so the flow sees the time as it is now.
     void clickTitleScreen();
     void answerClicked(int index);
     void showHighScore();
+    // A record file that the player loads: its first bytes, read by the
+    // record's own rules, and whether they are the whole file.
+    void loadRecordFile(const std::string &bytes, bool complete);
+    // The record's text as a file carries it.
+    std::string recordFileText();
 
     // The window closed at the end of a game: the page then starts afresh.
     bool closed() const { return m_closed; }
@@ -42,21 +45,24 @@ private:
 
     // FlowHost
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
-    void LoadBestTime() override;
-    std::optional<std::int32_t> ReadBestTime() override;
-    void SaveBestTime() override;
-    void DrawDisc() override;
-    void LayoutBoard() override;
-    void SetTimerEnabled(bool enabled) override;
+    void Cls() override;
+    void CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels) override;
+    void Refresh() override;
+    Size SizeButton(int index, int width, int height) override;
+    void PlaceButton(int index, int left, int top) override;
+    void SetCaption(int index, const std::string &caption) override;
+    std::string Caption(int index) const override;
+    void HideButton(int index) override;
     void CreateAnswerButtons() override;
+    void SetTimerEnabled(bool enabled) override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
+    void ReportSaveFailure(const std::string &line) override;
 
-    std::function<double()> m_random;
     GameState m_state;
     LocalStorageStore m_store;
+    BestTimeRecord m_record;
     CanvasSurface m_surface;
     GameFlow m_flow;
-    bool m_buttonsCreated = false;
     bool m_closed = false;
 };

@@ -24,7 +24,9 @@ EM_JS(int, tambloTakeTicks, (), { return TambloPage.takeTicks(); });
 EM_JS(void, tambloPaint, (const std::uint8_t *rgba, int width, int height), {
     TambloPage.paint(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
 });
-EM_JS(void, tambloShowTitle, (), { TambloPage.showTitle(); });
+EM_JS(void, tambloShowTitle, (const char *title, const char *prompt), {
+    TambloPage.showTitle(UTF8ToString(title), UTF8ToString(prompt));
+});
 EM_JS(void, tambloShowQuestion, (const char *question, int top), {
     TambloPage.showQuestion(UTF8ToString(question), top);
 });
@@ -32,8 +34,9 @@ EM_JS(void, tambloCreateAnswerButtons, (), { TambloPage.createAnswerButtons(); }
 EM_JS(std::uint32_t, tambloSizeButton, (int index, int width, int height), {
     return TambloPage.sizeButton(index, width, height) >>> 0;
 });
-EM_JS(void, tambloPlaceButton, (int index, int left, int top, const char *caption), {
-    TambloPage.placeButton(index, left, top, UTF8ToString(caption));
+EM_JS(void, tambloPlaceButton, (int index, int left, int top), { TambloPage.placeButton(index, left, top); });
+EM_JS(void, tambloSetCaption, (int index, const char *caption), {
+    TambloPage.setCaption(index, UTF8ToString(caption));
 });
 EM_JS(void, tambloHideButton, (int index), { TambloPage.hideButton(index); });
 EM_JS(int, tambloCaptionLength, (int index), { return lengthBytesUTF8(TambloPage.buttonCaption(index)); });
@@ -79,15 +82,13 @@ int showBox(const std::string &prompt, int style, const std::string &title)
 void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0); }
 int takeTicks() { return tambloTakeTicks(); }
 void paint(const std::uint8_t *rgba, int width, int height) { tambloPaint(rgba, width, height); }
-void showTitle() { tambloShowTitle(); }
+void showTitle(const std::string &title, const std::string &prompt) { tambloShowTitle(title.c_str(), prompt.c_str()); }
 void showQuestion(const std::string &question, int promptTop) { tambloShowQuestion(question.c_str(), promptTop); }
 void createAnswerButtons() { tambloCreateAnswerButtons(); }
 std::uint32_t sizeButton(int index, int width, int height) { return tambloSizeButton(index, width, height); }
 
-void placeButton(int index, int left, int top, const std::string &caption)
-{
-    tambloPlaceButton(index, left, top, caption.c_str());
-}
+void placeButton(int index, int left, int top) { tambloPlaceButton(index, left, top); }
+void setCaption(int index, const std::string &caption) { tambloSetCaption(index, caption.c_str()); }
 
 void hideButton(int index) { tambloHideButton(index); }
 

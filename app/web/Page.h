@@ -23,9 +23,9 @@ int takeTicks();
 // Paints the canvas from a width x height picture of RGBA bytes.
 void paint(const std::uint8_t *rgba, int width, int height);
 
-// The title screen as a fresh start shows it: the title and the prompt
-// label with its first text, no answer button but element 0, hidden.
-void showTitle();
+// The title screen as a fresh start shows it: the title label and the
+// prompt label with these texts, no answer button but element 0, hidden.
+void showTitle(const std::string &title, const std::string &prompt);
 void showQuestion(const std::string &question, int promptTop);
 
 // The answer buttons, element 0 to 29.
@@ -33,7 +33,8 @@ void createAnswerButtons();
 // Shows button `index` at this size and gives back the size it took,
 // width in the high 16 bits and height in the low ones.
 std::uint32_t sizeButton(int index, int width, int height);
-void placeButton(int index, int left, int top, const std::string &caption);
+void placeButton(int index, int left, int top);
+void setCaption(int index, const std::string &caption);
 void hideButton(int index);
 std::string buttonCaption(int index);
 

@@ -3,10 +3,13 @@
 
 #include "Form1.h"
 #include "app/RandomSource.h"
+#include "record/BestTimeRecord.h"
 
 #include <emscripten.h>
 
+#include <array>
 #include <memory>
+#include <string>
 
 // The entry points the page calls. An event that reaches a box returns to
 // the page while the box is open and finishes when it closes; the page
@@ -14,6 +17,10 @@
 namespace {
 std::unique_ptr<Form1> form;
 RandomSource randomSource;
+// Where the page puts the first bytes of a record file that the player
+// loads, and one byte more, to tell a longer file.
+std::array<char, BestTimeRecord::PrefixSize> loadedBytes;
+std::string fileText;
 
 void startAfresh()
 {
@@ -45,6 +52,28 @@ EMSCRIPTEN_KEEPALIVE void tamblo_answer(int index)
 EMSCRIPTEN_KEEPALIVE void tamblo_high_score()
 {
     forward([](Form1 &f) { f.showHighScore(); });
+}
+
+EMSCRIPTEN_KEEPALIVE char *tamblo_record_buffer()
+{
+    return loadedBytes.data();
+}
+
+EMSCRIPTEN_KEEPALIVE int tamblo_record_buffer_size()
+{
+    return static_cast<int>(loadedBytes.size());
+}
+
+EMSCRIPTEN_KEEPALIVE void tamblo_load_record(int length, int complete)
+{
+    const std::string bytes(loadedBytes.data(), static_cast<std::size_t>(length));
+    forward([&bytes, complete](Form1 &f) { f.loadRecordFile(bytes, complete != 0); });
+}
+
+EMSCRIPTEN_KEEPALIVE const char *tamblo_record_file()
+{
+    fileText = form->recordFileText();
+    return fileText.c_str();
 }
 }
 

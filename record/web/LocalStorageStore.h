@@ -3,31 +3,32 @@
 
 #pragma once
 
+#include "record/RecordStore.h"
+
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // The record in the page's storage: one entry under the record file's name,
-// whose value is the file's text. What the bytes mean is the core's
-// business; this class only moves them.
-class LocalStorageStore
+// whose value is the file's text, so a record moves between the desktop and
+// the browser unchanged. What the bytes mean is BestTimeRecord's business;
+// this store only moves them. Storage that throws (site data blocked, the
+// quota full) fails the step with the browser's reason.
+class LocalStorageStore : public RecordStore
 {
 public:
-    static constexpr const char *Key = "HighScore.mtt";
+    std::string name() const override;
+    bool usable() override;
+    bool exists() override;
+    // The first `limit` bytes of the value's UTF-8 text: a value of
+    // megabytes is never copied whole into the module.
+    Prefix read(std::size_t limit) override;
 
-    enum class Status { Done, Missing, Failed };
-    struct Read
-    {
-        Status status = Status::Missing;
-        std::string bytes;     // the start of the value's UTF-8 text
-        bool complete = false; // whether `bytes` is all of it
-        std::string reason;    // why it failed
-    };
-
-    std::string name() const { return std::string("localStorage ") + Key; }
-    // At most `limit` bytes of the value: the number stands at its start,
-    // and a value of megabytes is never copied whole into the module.
-    Read read(std::size_t limit) const;
-    // Replaces the value; gives the reason when the storage refuses (site
-    // data blocked, the quota full), else an empty string.
-    std::string replace(const std::string &bytes) const;
+    Reply find() override;
+    Reply lock() override;
+    bool stillFound() override { return true; }
+    // A value is replaced in one step: no save leaves temporaries here.
+    void removeStaleTemporaries() override {}
+    Reply replace(std::string_view bytes) override;
+    void unlock() override {}
 };

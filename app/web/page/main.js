@@ -13,7 +13,6 @@
     const surface = $('Surface');
     const label1 = $('Label1');
     const label2 = $('Label2');
-    const firstPrompt = label2.textContent;
     const box = $('Box');
     const ButtonCount = 30;
     const YesNo = 4;
@@ -105,9 +104,10 @@
             show();
         },
 
-        showTitle() {
+        showTitle(title, prompt) {
             label1.hidden = false;
-            label2.textContent = firstPrompt;
+            label1.textContent = title;
+            label2.textContent = prompt;
             label2.style.top = '';
             for (let index = ButtonCount - 1; index > 0; --index)
                 button(index)?.remove();
@@ -138,11 +138,14 @@
             return element.offsetWidth << 16 | element.offsetHeight;
         },
 
-        placeButton(index, left, top, caption) {
+        placeButton(index, left, top) {
             const element = button(index);
             element.style.left = left + 'px';
             element.style.top = top + 'px';
-            element.textContent = caption;
+        },
+
+        setCaption(index, caption) {
+            button(index).textContent = caption;
         },
 
         hideButton(index) {
@@ -228,6 +231,33 @@
         }
     });
     $('HighScore').addEventListener('click', () => forward('tamblo_high_score'));
+
+    // The record as a file, to carry between the browser and the desktop.
+    $('SaveRecord').addEventListener('click', () => {
+        if (busy)
+            return;
+        const text = module.UTF8ToString(module._tamblo_record_file());
+        const link = document.createElement('a');
+        link.href = URL.createObjectURL(new Blob([text], {type: 'application/octet-stream'}));
+        link.download = 'HighScore.mtt';
+        link.click();
+        setTimeout(() => URL.revokeObjectURL(link.href), 0);
+    });
+    $('LoadRecord').addEventListener('click', () => {
+        if (!busy)
+            $('RecordFile').click();
+    });
+    // Only the file's first bytes are read: the number stands at its start.
+    $('RecordFile').addEventListener('change', async event => {
+        const file = event.target.files[0];
+        event.target.value = '';
+        if (!file || busy)
+            return;
+        const size = module._tamblo_record_buffer_size();
+        const bytes = new Uint8Array(await file.slice(0, size).arrayBuffer());
+        module.HEAPU8.set(bytes, module._tamblo_record_buffer());
+        forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+    });
 
     addEventListener('resize', fit);
     fit();
