@@ -207,6 +207,13 @@ class Page:
             return [r.left, r.top, devicePixelRatio, r.width / 200];""")
         return left * ratio, top * ratio, ratio * scale
 
+    def sampler(self, image):
+        """Reads the screenshot by game pixel: the device pixel at the
+        centre of game pixel (x, y)."""
+        left, top, ratio = self.game_area()
+        pixels = image.load()
+        return lambda x, y: pixels[int(left + (x + 0.5) * ratio), int(top + (y + 0.5) * ratio)]
+
     def disc_pixels(self, image=None):
         """The colour of every game pixel of the disc box, where all device
         pixels of the game pixel agree, else None for that pixel."""

@@ -1,0 +1,190 @@
+# SPDX-FileCopyrightText: 2026 Tamblo developers
+# SPDX-License-Identifier: MIT
+"""Playing the page in Chromium with real clicks and keys: the title screen,
+whole games with every stage's picture and board checked, the boxes in
+order, the record, a reload, a wrong answer and the retry, and a game
+played by keyboard alone."""
+
+import time
+import unittest
+
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+import tamblo_web as web
+
+# Stage: (buttons, columns, width divisor, height divisor)
+STAGES = [(2, 2, 2, 2), (3, 3, 3, 2), (6, 3, 3, 2), (10, 5, 5, 2), (15, 5, 5, 3), (30, 5, 5, 6)]
+RIGHT = ('Tamblo', '正解!', ['OK'], 0)
+RETRY = ('Tamblo', 'また挑戦しますか？', ['はい', 'いいえ'], 0)
+GAME_OVER = ('Tamblo', '残念!\u3000間違いです\n\nゲームオーバー', ['OK'], 0)
+
+
+def expected_board(stage):
+    """Where each button of the stage lies: (left, top, width, height)."""
+    count, columns, width_divisor, height_divisor = STAGES[stage]
+    width, height = round(180 / width_divisor), round(180 / height_divisor)
+    return [(10 + width * (i % columns), 260 + height * (i // columns), width, height) for i in range(count)]
+
+
+def check_stage(case, page, stage):
+    """The disc, the board, the captions and the colours of one stage; gives
+    the age shown."""
+    image = page.screenshot()
+    shown = page.disc_pixels(image)
+    ages = [age for age in range(30) if web.disc(age) == shown]
+    case.assertEqual(len(ages), 1, f'stage {stage}: the disc matches no age exactly')
+    age = ages[0]
+    buttons = page.buttons()
+    case.assertEqual([tuple(b[1:]) for b in buttons], expected_board(stage), f'stage {stage}: board')
+    count = STAGES[stage][0]
+    step = 30 // count
+    captions = [int(b[0]) for b in buttons]
+    case.assertEqual(captions[age // step], age, f'stage {stage}: the answer is not where it belongs')
+    case.assertEqual(len(set(captions)), count, f'stage {stage}: two captions agree')
+    for i, caption in enumerate(captions):
+        base = i * step + age % step
+        case.assertLessEqual(abs(caption - base), (step - 1) // 2, f'stage {stage}: caption {caption}')
+        case.assertTrue(0 <= caption <= 29)
+    # The face of every button, sampled beside its text, is orange; the
+    # game area around the disc and the board is the background.
+    pixel = page.sampler(image)
+    for _, x, y, width, height in buttons:
+        case.assertEqual(pixel(x + 5, y + height - 6), web.ORANGE)
+    for x, y in ((2, 2), (197, 2), (20, 200), (180, 200), (5, 445), (195, 445)):
+        case.assertEqual(pixel(x, y), web.BACKGROUND, f'stage {stage} at {(x, y)}')
+    return age
+
+
+class Play(unittest.TestCase):
+    def setUp(self):
+        self.fixture = web.Fixture()
+        self.page = self.fixture.open()
+
+    def tearDown(self):
+        self.fixture.close()
+
+    def test_title_screen_and_the_best_time_box_of_a_fresh_profile(self):
+        page = self.page
+        self.assertEqual(self.fixture.driver.title, 'Tamblo')
+        self.assertTrue(page.title_showing())
+        self.assertEqual(page.prompt(), 'クリックしてください')
+        self.assertEqual(page.buttons(), [])
+        form = page.js("const r = document.getElementById('Form1').getBoundingClientRect(); return [r.width, r.height, r.top]")
+        self.assertEqual(form[:2], [200, 450])
+        menu = page.js("const r = document.getElementById('HighScore').getBoundingClientRect(); return [r.bottom, document.getElementById('HighScore').textContent]")
+        self.assertLessEqual(menu[0], form[2])
+        self.assertEqual(menu[1], 'ハイスコア')
+        # No disc and no button yet: the background and the labels' yellow
+        # letters, the title word among them.
+        pixel = page.sampler(page.screenshot())
+        colours = [pixel(x, y) for x in range(200) for y in range(424)]
+        self.assertGreater(colours.count(web.BACKGROUND), 0.8 * len(colours))
+        self.assertGreater(colours.count(web.LIT), 500, 'the title word')
+        self.assertNotIn(web.DARK, colours)
+        self.assertNotIn(web.ORANGE, colours)
+        # The best-time box, with nothing stored yet.
+        self.fixture.driver.find_element(By.ID, 'HighScore').click()
+        self.assertEqual(tuple(page.wait_box()), ('ハイスコア', 'クリアまでの最短時間 99.9秒', ['OK'], 0))
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.ESCAPE).perform()
+        page.wait(lambda: page.box() is None, message='Escape left the box open')
+        self.assertTrue(page.title_showing())
+        self.assertIsNone(page.stored(), 'the box wrote a record')
+
+    def test_whole_games_the_record_a_reload_and_the_retry(self):
+        page = self.page
+        page.click_title()
+        self.assertEqual(page.prompt(), 'この月の月齢は？')
+        self.assertEqual(page.js("return document.getElementById('Label2').offsetTop"), 227)
+        for stage in range(6):
+            age = check_stage(self, page, stage)
+            page.click_button(str(age))
+            self.assertEqual(tuple(page.wait_box()), RIGHT)
+            if stage == 5:
+                # Stored as soon as the last answer was judged.
+                stored = page.stored()
+                self.assertRegex(stored or '', r'^[0-9]+\r\n$')
+            page.answer_box('OK')
+        tenths = int(stored)
+        self.assertEqual(tuple(page.wait_box()), ('Tamblo', 'ゲームクリア!\n\n所要時間 ' + web.time_text(tenths), ['OK'], 0))
+        page.answer_box('OK')
+        self.assertEqual(tuple(page.wait_box()), ('Tamblo', 'ハイスコア更新!', ['OK'], 0))
+        page.answer_box('OK')
+        self.assertEqual(tuple(page.wait_box()), RETRY)
+        page.answer_box('いいえ')
+        page.wait(page.title_showing, message='no title screen after No')
+        self.assertEqual(page.prompt(), 'クリックしてください')
+        self.assertEqual(page.buttons(), [])
+        self.assertEqual(page.stored(), stored)
+
+        # After a reload the record is kept and shown.
+        self.fixture.driver.refresh()
+        page.wait_ready()
+        self.fixture.driver.find_element(By.ID, 'HighScore').click()
+        self.assertEqual(tuple(page.wait_box()), ('ハイスコア', 'クリアまでの最短時間 ' + web.time_text(tenths), ['OK'], 0))
+        page.answer_box('OK')
+        # A wrong answer, and Yes: a new game at its first stage.
+        page.click_title()
+        web.play_stage(page, right=False)
+        self.assertEqual(tuple(page.wait_box()), GAME_OVER)
+        page.answer_box('OK')
+        self.assertEqual(tuple(page.wait_box()), RETRY)
+        page.answer_box('はい')
+        page.wait(lambda: len(page.buttons()) == 2, message='no first stage after Yes')
+        check_stage(self, page, 0)
+        self.assertEqual(page.stored(), stored)
+        self.assertEqual(page.console_errors(), [])
+
+    def test_keyboard_only(self):
+        page = self.page
+        keys = ActionChains(self.fixture.driver, duration=0)
+        keys.send_keys(Keys.RETURN).perform()
+        page.wait(lambda: not page.title_showing(), message='Return did not start the game')
+        for stage in range(2):
+            age = page.disc_age()
+            self.assertIsNotNone(age)
+            # Tab to the button that carries the age, then Space answers.
+            for _ in range(len(page.buttons()) + 5):
+                if page.js('return document.activeElement.textContent') == str(age):
+                    break
+                ActionChains(self.fixture.driver, duration=0).send_keys(Keys.TAB).perform()
+            self.assertEqual(page.js('return document.activeElement.className'), 'answer')
+            ActionChains(self.fixture.driver, duration=0).send_keys(Keys.SPACE).perform()
+            self.assertEqual(tuple(page.wait_box()), RIGHT)
+            ActionChains(self.fixture.driver, duration=0).send_keys(Keys.RETURN).perform()
+            page.wait(lambda: page.box() is None, message='Return left the box open')
+            page.wait(lambda: len(page.buttons()) == STAGES[stage + 1][0], message='no next stage')
+        # A wrong answer by Return, then Escape answers the retry as No.
+        age = page.disc_age()
+        while page.js('return document.activeElement.textContent') in ('', str(age)) or \
+                page.js('return document.activeElement.className') != 'answer':
+            ActionChains(self.fixture.driver, duration=0).send_keys(Keys.TAB).perform()
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.RETURN).perform()
+        self.assertEqual(tuple(page.wait_box()), GAME_OVER)
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.RETURN).perform()
+        self.assertEqual(tuple(page.wait_box()), RETRY)
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.ESCAPE).perform()
+        page.wait(page.title_showing, message='Escape in the retry box did not end the game')
+        # Space on the title starts a fresh game.
+        time.sleep(0.1)
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.SPACE).perform()
+        page.wait(lambda: len(page.buttons()) == 2, message='Space did not start the game')
+
+    def test_a_click_before_the_module_is_ready_starts_the_game(self):
+        # A slow network: the page shows and takes the click while the
+        # module is still on its way.
+        driver = self.fixture.driver
+        driver.execute_cdp_cmd('Network.enable', {})
+        driver.execute_cdp_cmd('Network.setCacheDisabled', {'cacheDisabled': True})
+        driver.execute_cdp_cmd('Network.emulateNetworkConditions', {
+            'offline': False, 'latency': 400, 'downloadThroughput': 200000, 'uploadThroughput': 200000})
+        driver.get(self.fixture.server.url)
+        driver.find_element(By.ID, 'Label1').click()
+        ready_at_click = self.page.js('return document.documentElement.dataset.ready')
+        self.page.wait(lambda: len(self.page.buttons()) == 2, timeout=20, message='the held click was lost')
+        self.assertIsNone(ready_at_click, 'the module was ready before the click: nothing was held')
+
+
+if __name__ == '__main__':
+    unittest.main()
