@@ -8,6 +8,7 @@ to judge the pictures by."""
 import functools
 import http.server
 import io
+import json
 import math
 import os
 import pathlib
@@ -185,7 +186,8 @@ class Page:
         return self.js("return localStorage.getItem('HighScore.mtt')")
 
     def store(self, value):
-        self.js("localStorage.setItem('HighScore.mtt', arguments[0])", value)
+        # Through JSON, which carries any string, even a lone surrogate.
+        self.js("localStorage.setItem('HighScore.mtt', JSON.parse(arguments[0]))", json.dumps(value))
 
     def click_title(self):
         self.driver.find_element(By.ID, 'Label1').click()
