@@ -1,0 +1,82 @@
+# SPDX-FileCopyrightText: 2026 Tamblo developers
+# SPDX-License-Identifier: MIT
+"""Play without the server after a first visit, and the clock of play: a
+hidden tab counts its time at full speed, the best-time box counts, the
+other boxes do not."""
+
+import time
+import unittest
+
+from selenium.webdriver.common.by import By
+
+import tamblo_web as web
+
+
+class Offline(unittest.TestCase):
+    def test_plays_offline_after_a_first_visit(self):
+        fixture = web.Fixture()
+        self.addCleanup(fixture.close)
+        page = fixture.open()
+        # The worker has taken the page and cached every file of the site.
+        page.wait(lambda: page.js('return navigator.serviceWorker.controller !== null'), timeout=20,
+                  message='no service worker controls the page')
+        page.wait(lambda: page.js("""
+            return caches.keys().then(names => Promise.all(names.map(n => caches.open(n).then(c => c.keys()))))
+                .then(lists => lists.flat().length)""") >= 10, timeout=20, message='the site was not cached')
+        fixture.server.stop()
+        fixture.driver.refresh()
+        page.wait_ready()
+        page.click_title()
+        web.play_stage(page)
+        self.assertEqual(page.wait_box()[1], '正解!')
+        # The manifest the page names, read from the cache as well.
+        manifest = page.js("""return fetch(document.querySelector('link[rel=manifest]').href).then(r => r.json())""")
+        self.assertEqual(manifest['theme_color'], '#000040')
+        self.assertEqual(manifest['name'], 'Tamblo')
+        self.assertEqual({i['sizes'] for i in manifest['icons']}, {'192x192', '512x512'})
+
+
+class Clock(unittest.TestCase):
+    def test_hidden_tab_and_boxes(self):
+        fixture = web.Fixture()
+        self.addCleanup(fixture.close)
+        page = fixture.open(throttle_hidden=True)
+        driver = fixture.driver
+        page.click_title()
+        started = time.monotonic()
+        # Hidden for three seconds: the time runs on at full speed.
+        first = driver.current_window_handle
+        # A repeating browser timer, to show that the hidden tab is slowed.
+        page.js('window.beats = 0; setInterval(() => ++window.beats, 100)')
+        driver.switch_to.new_window('tab')
+        self.assertEqual(page.js('return document.visibilityState'), 'visible')
+        time.sleep(3)
+        driver.close()
+        driver.switch_to.window(first)
+        self.assertLess(page.js('return window.beats'), 15, 'the hidden tab was not slowed: this test proves nothing')
+        # The best-time box: the time runs on.
+        driver.find_element(By.ID, 'HighScore').click()
+        page.wait_box()
+        time.sleep(1.5)
+        page.answer_box('OK')
+        web.play_stage(page)
+        page.wait_box()
+        # A right answer's box: the time stands still.
+        paused = time.monotonic()
+        time.sleep(3)
+        page.answer_box('OK')
+        paused = time.monotonic() - paused
+        for _ in range(4):
+            web.play_stage(page)
+            page.wait_box()
+            page.answer_box('OK')
+        web.play_stage(page)
+        page.wait_box()
+        elapsed = time.monotonic() - started
+        tenths = int(page.stored())
+        self.assertGreaterEqual(tenths, 45, 'the hidden tab or the best-time box did not count')
+        self.assertLessEqual(tenths / 10, elapsed - paused + 0.2, 'a right answer box counted')
+
+
+if __name__ == '__main__':
+    unittest.main()
