@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "record/qt/BestTimeFile.h"
+#include "record/qt/RecordFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <functional>
 #include <cstdint>
 #include <fcntl.h>
 #include <grp.h>
@@ -26,6 +29,60 @@
 #include <vector>
 
 namespace {
+std::string native(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The record file with a hand between the steps of a save: a test acts
+// there as a neighbour or tells another process how far the save got. Its
+// waits can run fast: each pause of the save counts a hundred times over,
+// so a lock held past the whole wait is seen within a second.
+class SteppedFile : public RecordFile
+{
+public:
+    using Hook = std::function<void(std::string_view step)>;
+    SteppedFile(const QString &path, Hook hook, bool fastWaits = false)
+        : RecordFile(native(path)), m_hook(std::move(hook)), m_fastWaits(fastWaits) {}
+
+    Reply find() override { return told("found", RecordFile::find()); }
+    bool stillFound() override
+    {
+        const bool still = RecordFile::stillFound();
+        if (still)
+            m_hook("locked");
+        return still;
+    }
+    Prefix read(std::size_t limit) override
+    {
+        Prefix prefix = RecordFile::read(limit);
+        m_hook("read");
+        return prefix;
+    }
+    Reply replace(std::string_view bytes) override
+    {
+        m_hook("writing");
+        return told("moved", RecordFile::replace(bytes));
+    }
+    std::chrono::steady_clock::time_point now() const override { return RecordStore::now() + m_skipped; }
+    void pause(std::chrono::milliseconds span) override
+    {
+        if (m_fastWaits)
+            m_skipped += span * 99;
+        RecordStore::pause(span);
+    }
+
+private:
+    Reply told(std::string_view step, Reply reply)
+    {
+        m_hook(step);
+        return reply;
+    }
+    Hook m_hook;
+    bool m_fastWaits;
+    std::chrono::milliseconds m_skipped{0};
+};
+
 class BestTimeFileTest : public ::testing::Test
 {
 protected:
@@ -396,7 +453,7 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
             ::_exit(3);
-        const BestTimeFile chosen = BestTimeFile::inWritableFolder(program.path(), user.path());
+        const BestTimeFile chosen = BestTimeFile::inWritableFolder(native(program.path()), native(user.path()));
         if (chosen.path() != expectedUser || chosen.load() != 321)
             ::_exit(1);
         if (!chosen.save(chosen.load()) || chosen.read() != 321 || !chosen.save(400))
@@ -416,7 +473,7 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
     EXPECT_EQ(unchanged.readAll(), QByteArray("321\r\n"));
 
     ::chmod(QFile::encodeName(program.path()).constData(), 0755);
-    EXPECT_EQ(BestTimeFile::inWritableFolder(program.path(), user.path()).path(), besideProgram);
+    EXPECT_EQ(BestTimeFile::inWritableFolder(native(program.path()), native(user.path())).path(), besideProgram);
 }
 
 TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
@@ -427,7 +484,7 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
     ASSERT_EQ(::geteuid(), 0u) << "needs root to make a link of another user";
     QTemporaryDir elsewhere;
     const QString diary = elsewhere.filePath(QStringLiteral("diary.txt"));
-    for (const char *at : {"found", "locked", "read", "written"}) {
+    for (const char *at : {"found", "locked", "read", "writing"}) {
         SCOPED_TRACE(at);
         QFile::remove(path());
         write("500\r\n");
@@ -436,15 +493,14 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write("dear diary\n");
         }
-        BestTimeFile record = file();
-        record.setStepHook([&](std::string_view step) {
+        SteppedFile stepped(path(), [&](std::string_view step) {
             if (step != at)
                 return;
             QFile::remove(path());
             ASSERT_TRUE(QFile::link(diary, path()));
             ownedBy(path(), Nobody);
         });
-        EXPECT_EQ(record.save(123), 123);
+        EXPECT_EQ(BestTimeRecord(stepped).save(123).kept, 123);
         QFile f(diary);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), QByteArray("dear diary\n"));
@@ -487,7 +543,7 @@ private:
 class ChildSave
 {
 public:
-    ChildSave(const BestTimeFile &record, std::int32_t tenths)
+    ChildSave(const QString &record, std::int32_t tenths, bool fastWaits = false)
     {
         int steps[2];
         if (::pipe(steps) != 0)
@@ -495,14 +551,12 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(steps[0]);
-            BestTimeFile copy = record;
-            copy.setStepHook([fd = steps[1]](std::string_view step) {
+            SteppedFile copy(record, [fd = steps[1]](std::string_view step) {
                 const char first = step.front();
                 (void)!::write(fd, &first, 1);
-            });
-            QString reason;
-            const std::optional<std::int32_t> kept = copy.save(tenths, &reason);
-            const QByteArray report = kept ? QByteArray::number(*kept) : reason.toUtf8();
+            }, fastWaits);
+            const BestTimeRecord::Saved saved = BestTimeRecord(copy).save(tenths);
+            const QByteArray report = saved.kept ? QByteArray::number(*saved.kept) : QByteArray::fromStdString(saved.reason);
             (void)!::write(steps[1], "=", 1);
             (void)!::write(steps[1], report.constData(), static_cast<std::size_t>(report.size()));
             ::_exit(0);
@@ -555,7 +609,7 @@ TEST_F(BestTimeFileTest, ASaveWaitsForTheLockAndKeepsWhatTheHolderStored)
     write("999\r\n");
     HeldLock other(path());
     ASSERT_TRUE(other.held());
-    ChildSave saver(file(), 500);
+    ChildSave saver(path(), 500);
     ASSERT_TRUE(saver.reaches('f', 2000)) << "found";
     // It cannot go on while the other copy holds the lock...
     EXPECT_FALSE(saver.reaches('l', 300)) << "locked while another copy held the lock";
@@ -585,7 +639,7 @@ TEST_F(BestTimeFileTest, TwoLinksToOneFileShareOneLockAndMerge)
         ASSERT_TRUE(QFile::link(target, path()));
         HeldLock other(target);
         ASSERT_TRUE(other.held());
-        ChildSave saver(file(), 500);
+        ChildSave saver(path(), 500);
         ASSERT_TRUE(saver.reaches('f', 2000));
         EXPECT_FALSE(saver.reaches('l', 300)) << "the lock beside the link's target was not taken";
         {
@@ -611,7 +665,7 @@ TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
         stale.write("12345\n");
     }
-    ChildSave quick(file(), 600);
+    ChildSave quick(path(), 600);
     EXPECT_TRUE(quick.reaches('f', 2000));
     EXPECT_TRUE(quick.reaches('l', 1000)) << "a lock file nobody holds delayed the save";
     EXPECT_EQ(quick.finish(), QByteArray("600"));
@@ -620,7 +674,7 @@ TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
     // that copy, and the record stays as it was.
     HeldLock other(path());
     ASSERT_TRUE(other.held());
-    ChildSave blocked(file(), 100);
+    ChildSave blocked(path(), 100, true);
     const QByteArray reason = blocked.finish();
     EXPECT_TRUE(reason.contains("another running copy of the game (process " + QByteArray::number(::getpid()) + ")"))
         << reason.constData();
