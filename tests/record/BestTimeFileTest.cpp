@@ -13,6 +13,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <cstring>
 #include <functional>
 #include <cstdint>
 #include <fcntl.h>
@@ -22,7 +24,9 @@
 #include <poll.h>
 #include <string_view>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -172,15 +176,77 @@ TEST_F(BestTimeFileTest, AFolderAtThePathIsNoNumberAndStays)
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
-TEST_F(BestTimeFileTest, APipeAtThePathNeitherHangsNorIsWrittenInto)
+TEST_F(BestTimeFileTest, APipeOrASocketAtThePathNeitherHangsNorIsWrittenInto)
 {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
-    const int before = openDescriptors();
-    EXPECT_EQ(file().load(), 999);
-    EXPECT_EQ(openDescriptors(), before);
-    ASSERT_TRUE(file().save(42));
-    EXPECT_TRUE(QFileInfo(path()).isFile());
-    EXPECT_EQ(contents(), QByteArray("42\r\n"));
+    for (const bool socket : {false, true}) {
+        SCOPED_TRACE(socket ? "a socket" : "a pipe");
+        QFile::remove(path());
+        int listening = -1;
+        if (socket) {
+            listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            struct sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            const QByteArray name = QFile::encodeName(path());
+            ASSERT_LT(static_cast<std::size_t>(name.size()), sizeof address.sun_path);
+            std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+            ASSERT_EQ(::bind(listening, reinterpret_cast<struct sockaddr *>(&address), sizeof address), 0);
+        } else {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+        }
+        const int before = openDescriptors();
+        EXPECT_EQ(file().load(), 999);
+        EXPECT_EQ(openDescriptors(), before);
+        ASSERT_TRUE(file().save(42));
+        EXPECT_TRUE(QFileInfo(path()).isFile());
+        EXPECT_EQ(contents(), QByteArray("42\r\n"));
+        if (listening >= 0)
+            ::close(listening);
+    }
+}
+
+TEST_F(BestTimeFileTest, TheGamesOwnStaleTemporariesAreRemovedByTheNextSave)
+{
+    // Left by saves that were killed between making and moving their file;
+    // files of other names stay.
+    write("700\r\n");
+    const QStringList stale{QStringLiteral(".HighScore.mtt.123456789.tmp"), QStringLiteral(".HighScore.mtt.7.tmp")};
+    const QStringList others{QStringLiteral(".HighScore.mtt.notes.tmp"), QStringLiteral("HighScore.mtt.1.tmp"),
+                             QStringLiteral(".Other.mtt.5.tmp")};
+    for (const QString &name : stale + others) {
+        QFile f(m_dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("999\r\n");
+    }
+    ASSERT_TRUE(file().save(650));
+    for (const QString &name : stale)
+        EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(name))) << name.toStdString();
+    for (const QString &name : others)
+        EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(name))) << name.toStdString();
+    EXPECT_EQ(contents(), QByteArray("650\r\n"));
+}
+
+TEST(RecordFileFolders, TheDataFolderFollowsTheBaseDirectoryRulesAndTheAccount)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "the account's home is known for root";
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const bool hadHome = qEnvironmentVariableIsSet("HOME");
+    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+
+    qputenv("HOME", "/home/player");
+    qputenv("XDG_DATA_HOME", "/mnt/data");
+    EXPECT_EQ(RecordFile::dataFolder(), "/mnt/data/tamblo");
+    qputenv("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(RecordFile::dataFolder(), "/home/player/.local/share/tamblo");
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(RecordFile::dataFolder(), "/home/player/.local/share/tamblo");
+    qunsetenv("HOME");
+    EXPECT_EQ(RecordFile::dataFolder(), "/root/.local/share/tamblo");
+    qputenv("HOME", "");
+    EXPECT_EQ(RecordFile::dataFolder(), "/root/.local/share/tamblo");
+
+    hadHome ? qputenv("HOME", home) : qunsetenv("HOME");
+    hadDataHome ? qputenv("XDG_DATA_HOME", dataHome) : qunsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(BestTimeFileTest, TheBetterOfStoredAndNewTimeIsKept)
@@ -679,4 +745,85 @@ TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
     EXPECT_TRUE(reason.contains("another running copy of the game (process " + QByteArray::number(::getpid()) + ")"))
         << reason.constData();
     EXPECT_EQ(contents(), QByteArray("600\r\n"));
+}
+
+TEST(RecordFileFolders, AProgramFolderWhoseNameIsNoTextFindsItsOwnRecord)
+{
+    QTemporaryDir top;
+    const std::string folder = native(top.path()) + "/game-\xff\xfe";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string tool = folder + "/record_tool";
+    // Copied by its bytes: the name cannot pass through text.
+    ASSERT_TRUE(std::filesystem::copy_file(RECORD_TOOL, tool));
+    {
+        const std::string record = folder + "/HighScore.mtt";
+        FILE *f = std::fopen(record.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("222\r\n", f);
+        std::fclose(f);
+    }
+    FILE *out = ::popen(("'" + tool + "' here").c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char buffer[512] = {};
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, out);
+    ::pclose(out);
+    EXPECT_EQ(std::string(buffer, got), folder + "/HighScore.mtt\n222\n");
+}
+
+TEST(RecordFileFolders, WhatOtherUsersLeftInASharedFolderSendsTheRecordToTheDataFolder)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "needs root to leave files of another user";
+    QTemporaryDir shared;
+    QTemporaryDir data;
+    const QByteArray sharedPath = QFile::encodeName(shared.path());
+    const QByteArray dataPath = QFile::encodeName(data.path());
+    ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+    ASSERT_EQ(::chown(dataPath.constData(), Nobody, Nobody), 0);
+    const QString record = shared.filePath(QStringLiteral("HighScore.mtt"));
+    const QString lock = record + QStringLiteral(".lock");
+    const QByteArray inData = dataPath + "/HighScore.mtt";
+
+    const auto plainFile = [](const QString &at, QFileDevice::Permissions permissions) {
+        QFile f(at);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("100\r\n");
+        f.setPermissions(permissions);
+    };
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileDevice::Permissions everyone = ownerOnly | QFileDevice::ReadOther | QFileDevice::WriteOther
+                                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    const struct
+    {
+        const char *what;
+        std::function<void()> leave;
+    } cases[] = {
+        {"another user's lock file", [&] { plainFile(lock, ownerOnly); }},
+        {"another user's open lock file", [&] { plainFile(lock, everyone); }},
+        {"a pipe at the lock's name", [&] { ::mkfifo(QFile::encodeName(lock).constData(), 0666); }},
+        {"a folder at the lock's name", [&] { QDir().mkpath(lock); }},
+        {"a link at the lock's name", [&] { QFile::link(QStringLiteral("/etc/passwd"), lock); }},
+        {"another user's record", [&] { plainFile(record, ownerOnly | QFileDevice::ReadOther); }},
+        {"another user's unreadable record", [&] { plainFile(record, ownerOnly); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(shared.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(shared.path()));
+        ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+        QFile::remove(QFile::decodeName(inData));
+        c.leave();
+        // The player's own record goes to the data folder, and saves there.
+        const auto [status, output] = asNobody({"choose", sharedPath, dataPath});
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(output.startsWith(inData + "\n")) << output.constData();
+        EXPECT_EQ(asNobody({"save", inData, "300"}).first, 0);
+    }
+
+    // An empty shared folder keeps the record beside the program.
+    QDir(shared.path()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(shared.path()));
+    ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+    const auto [status, output] = asNobody({"choose", sharedPath, dataPath});
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(output.startsWith(QFile::encodeName(record) + "\n")) << output.constData();
 }
