@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
@@ -208,6 +209,24 @@ void Form1::closeEvent(QCloseEvent *event)
     // the same.
     m_flow.unload();
     event->accept();
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // Return and Space on the title screen start the game as a click does,
+    // so it can be played without a mouse; the flow ignores them later.
+    // Once the answer buttons show, the one in focus takes them first.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            m_flow.clickTitleScreen();
+        event->accept();
+        return;
+    default:
+        QMainWindow::keyPressEvent(event);
+    }
 }
 
 void Form1::ReportSaveFailure(const std::string &line)

@@ -41,17 +41,6 @@ const QImage &DrawingSurface::image() const
     return m_image;
 }
 
-void DrawingSurface::SetPixel(int x, int y, QColor colour)
-{
-    // A pixel off the surface is quietly ignored: drawing code may run past
-    // an edge without checking.
-    if (!m_image.rect().contains(x, y))
-        return;
-    finishClear();
-    rowAt(y)[x] = colour.rgb();
-    m_drawn |= QRect(x, y, 1, 1);
-}
-
 void DrawingSurface::copyBlock(int left, int top, int width, int height,
                                const std::uint32_t *pixels)
 {

@@ -26,8 +26,6 @@ public:
     // (Filling at once doubles the cost of a new disc: scripts/bench.)
     void Cls();
 
-    void SetPixel(int x, int y, QColor colour);
-
     // Copies a block of 0xAARRGGBB pixels, row by row, to (left, top).
     void copyBlock(int left, int top, int width, int height, const std::uint32_t *pixels);
 

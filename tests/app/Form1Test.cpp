@@ -228,17 +228,28 @@ TEST(Form1, JapaneseTextHasGlyphs)
     EXPECT_TRUE(covers(h.button(0), QStringLiteral("0123456789")));
 }
 
-TEST(Form1, StartFromEitherLabel)
+TEST(Form1, StartFromEitherLabelOrTheKeyboard)
 {
-    for (bool onPrompt : {false, true}) {
+    enum class Start { Title, Prompt, Return, Space };
+    for (Start how : {Start::Title, Start::Prompt, Start::Return, Start::Space}) {
         Harness h;
         Form1 &form = *h.form;
         form.show();
         const int age = form.state().answerAge;
-        if (onPrompt) // the bottom row belongs to the prompt label alone
+        switch (how) {
+        case Start::Prompt: // the bottom row belongs to the prompt label alone
             QTest::mouseClick(form.Label2(), Qt::LeftButton, {}, QPoint(100, 25));
-        else
+            break;
+        case Start::Title:
             h.start();
+            break;
+        case Start::Return:
+            QTest::keyClick(&form, Qt::Key_Return);
+            break;
+        case Start::Space:
+            QTest::keyClick(&form, Qt::Key_Space);
+            break;
+        }
         EXPECT_EQ(form.state().answerAge, age);
         EXPECT_EQ(form.Command1()->count(), 30);
         EXPECT_TRUE(form.Label1()->isHidden());

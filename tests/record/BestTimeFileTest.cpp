@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "record/qt/BestTimeFile.h"
+#include "record/qt/RecordFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <cstring>
+#include <functional>
 #include <cstdint>
 #include <fcntl.h>
 #include <grp.h>
@@ -19,13 +24,69 @@
 #include <poll.h>
 #include <string_view>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
 
 namespace {
+std::string native(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The record file with a hand between the steps of a save: a test acts
+// there as a neighbour or tells another process how far the save got. Its
+// waits can run fast: each pause of the save counts a hundred times over,
+// so a lock held past the whole wait is seen within a second.
+class SteppedFile : public RecordFile
+{
+public:
+    using Hook = std::function<void(std::string_view step)>;
+    SteppedFile(const QString &path, Hook hook, bool fastWaits = false)
+        : RecordFile(native(path)), m_hook(std::move(hook)), m_fastWaits(fastWaits) {}
+
+    Reply find() override { return told("found", RecordFile::find()); }
+    bool stillFound() override
+    {
+        const bool still = RecordFile::stillFound();
+        if (still)
+            m_hook("locked");
+        return still;
+    }
+    Prefix read(std::size_t limit) override
+    {
+        Prefix prefix = RecordFile::read(limit);
+        m_hook("read");
+        return prefix;
+    }
+    Reply replace(std::string_view bytes) override
+    {
+        m_hook("writing");
+        return told("moved", RecordFile::replace(bytes));
+    }
+    std::chrono::steady_clock::time_point now() const override { return RecordStore::now() + m_skipped; }
+    void pause(std::chrono::milliseconds span) override
+    {
+        if (m_fastWaits)
+            m_skipped += span * 99;
+        RecordStore::pause(span);
+    }
+
+private:
+    Reply told(std::string_view step, Reply reply)
+    {
+        m_hook(step);
+        return reply;
+    }
+    Hook m_hook;
+    bool m_fastWaits;
+    std::chrono::milliseconds m_skipped{0};
+};
+
 class BestTimeFileTest : public ::testing::Test
 {
 protected:
@@ -115,15 +176,77 @@ TEST_F(BestTimeFileTest, AFolderAtThePathIsNoNumberAndStays)
     EXPECT_TRUE(QFileInfo(path()).isDir());
 }
 
-TEST_F(BestTimeFileTest, APipeAtThePathNeitherHangsNorIsWrittenInto)
+TEST_F(BestTimeFileTest, APipeOrASocketAtThePathNeitherHangsNorIsWrittenInto)
 {
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
-    const int before = openDescriptors();
-    EXPECT_EQ(file().load(), 999);
-    EXPECT_EQ(openDescriptors(), before);
-    ASSERT_TRUE(file().save(42));
-    EXPECT_TRUE(QFileInfo(path()).isFile());
-    EXPECT_EQ(contents(), QByteArray("42\r\n"));
+    for (const bool socket : {false, true}) {
+        SCOPED_TRACE(socket ? "a socket" : "a pipe");
+        QFile::remove(path());
+        int listening = -1;
+        if (socket) {
+            listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            struct sockaddr_un address {};
+            address.sun_family = AF_UNIX;
+            const QByteArray name = QFile::encodeName(path());
+            ASSERT_LT(static_cast<std::size_t>(name.size()), sizeof address.sun_path);
+            std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+            ASSERT_EQ(::bind(listening, reinterpret_cast<struct sockaddr *>(&address), sizeof address), 0);
+        } else {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+        }
+        const int before = openDescriptors();
+        EXPECT_EQ(file().load(), 999);
+        EXPECT_EQ(openDescriptors(), before);
+        ASSERT_TRUE(file().save(42));
+        EXPECT_TRUE(QFileInfo(path()).isFile());
+        EXPECT_EQ(contents(), QByteArray("42\r\n"));
+        if (listening >= 0)
+            ::close(listening);
+    }
+}
+
+TEST_F(BestTimeFileTest, TheGamesOwnStaleTemporariesAreRemovedByTheNextSave)
+{
+    // Left by saves that were killed between making and moving their file;
+    // files of other names stay.
+    write("700\r\n");
+    const QStringList stale{QStringLiteral(".HighScore.mtt.123456789.tmp"), QStringLiteral(".HighScore.mtt.7.tmp")};
+    const QStringList others{QStringLiteral(".HighScore.mtt.notes.tmp"), QStringLiteral("HighScore.mtt.1.tmp"),
+                             QStringLiteral(".Other.mtt.5.tmp")};
+    for (const QString &name : stale + others) {
+        QFile f(m_dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("999\r\n");
+    }
+    ASSERT_TRUE(file().save(650));
+    for (const QString &name : stale)
+        EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(name))) << name.toStdString();
+    for (const QString &name : others)
+        EXPECT_TRUE(QFileInfo::exists(m_dir.filePath(name))) << name.toStdString();
+    EXPECT_EQ(contents(), QByteArray("650\r\n"));
+}
+
+TEST(RecordFileFolders, TheDataFolderFollowsTheBaseDirectoryRulesAndTheAccount)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "the account's home is known for root";
+    const QByteArray home = qgetenv("HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const bool hadHome = qEnvironmentVariableIsSet("HOME");
+    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+
+    qputenv("HOME", "/home/player");
+    qputenv("XDG_DATA_HOME", "/mnt/data");
+    EXPECT_EQ(RecordFile::dataFolder(), "/mnt/data/tamblo");
+    qputenv("XDG_DATA_HOME", "relative/data");
+    EXPECT_EQ(RecordFile::dataFolder(), "/home/player/.local/share/tamblo");
+    qunsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(RecordFile::dataFolder(), "/home/player/.local/share/tamblo");
+    qunsetenv("HOME");
+    EXPECT_EQ(RecordFile::dataFolder(), "/root/.local/share/tamblo");
+    qputenv("HOME", "");
+    EXPECT_EQ(RecordFile::dataFolder(), "/root/.local/share/tamblo");
+
+    hadHome ? qputenv("HOME", home) : qunsetenv("HOME");
+    hadDataHome ? qputenv("XDG_DATA_HOME", dataHome) : qunsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(BestTimeFileTest, TheBetterOfStoredAndNewTimeIsKept)
@@ -396,7 +519,7 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
             ::_exit(3);
-        const BestTimeFile chosen = BestTimeFile::inWritableFolder(program.path(), user.path());
+        const BestTimeFile chosen = BestTimeFile::inWritableFolder(native(program.path()), native(user.path()));
         if (chosen.path() != expectedUser || chosen.load() != 321)
             ::_exit(1);
         if (!chosen.save(chosen.load()) || chosen.read() != 321 || !chosen.save(400))
@@ -416,7 +539,7 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
     EXPECT_EQ(unchanged.readAll(), QByteArray("321\r\n"));
 
     ::chmod(QFile::encodeName(program.path()).constData(), 0755);
-    EXPECT_EQ(BestTimeFile::inWritableFolder(program.path(), user.path()).path(), besideProgram);
+    EXPECT_EQ(BestTimeFile::inWritableFolder(native(program.path()), native(user.path())).path(), besideProgram);
 }
 
 TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
@@ -427,7 +550,7 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
     ASSERT_EQ(::geteuid(), 0u) << "needs root to make a link of another user";
     QTemporaryDir elsewhere;
     const QString diary = elsewhere.filePath(QStringLiteral("diary.txt"));
-    for (const char *at : {"found", "locked", "read", "written"}) {
+    for (const char *at : {"found", "locked", "read", "writing"}) {
         SCOPED_TRACE(at);
         QFile::remove(path());
         write("500\r\n");
@@ -436,15 +559,14 @@ TEST_F(BestTimeFileTest, ALinkPutBackDuringASaveIsNeverWrittenThrough)
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write("dear diary\n");
         }
-        BestTimeFile record = file();
-        record.setStepHook([&](std::string_view step) {
+        SteppedFile stepped(path(), [&](std::string_view step) {
             if (step != at)
                 return;
             QFile::remove(path());
             ASSERT_TRUE(QFile::link(diary, path()));
             ownedBy(path(), Nobody);
         });
-        EXPECT_EQ(record.save(123), 123);
+        EXPECT_EQ(BestTimeRecord(stepped).save(123).kept, 123);
         QFile f(diary);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_EQ(f.readAll(), QByteArray("dear diary\n"));
@@ -487,7 +609,7 @@ private:
 class ChildSave
 {
 public:
-    ChildSave(const BestTimeFile &record, std::int32_t tenths)
+    ChildSave(const QString &record, std::int32_t tenths, bool fastWaits = false)
     {
         int steps[2];
         if (::pipe(steps) != 0)
@@ -495,14 +617,12 @@ public:
         m_pid = ::fork();
         if (m_pid == 0) {
             ::close(steps[0]);
-            BestTimeFile copy = record;
-            copy.setStepHook([fd = steps[1]](std::string_view step) {
+            SteppedFile copy(record, [fd = steps[1]](std::string_view step) {
                 const char first = step.front();
                 (void)!::write(fd, &first, 1);
-            });
-            QString reason;
-            const std::optional<std::int32_t> kept = copy.save(tenths, &reason);
-            const QByteArray report = kept ? QByteArray::number(*kept) : reason.toUtf8();
+            }, fastWaits);
+            const BestTimeRecord::Saved saved = BestTimeRecord(copy).save(tenths);
+            const QByteArray report = saved.kept ? QByteArray::number(*saved.kept) : QByteArray::fromStdString(saved.reason);
             (void)!::write(steps[1], "=", 1);
             (void)!::write(steps[1], report.constData(), static_cast<std::size_t>(report.size()));
             ::_exit(0);
@@ -555,7 +675,7 @@ TEST_F(BestTimeFileTest, ASaveWaitsForTheLockAndKeepsWhatTheHolderStored)
     write("999\r\n");
     HeldLock other(path());
     ASSERT_TRUE(other.held());
-    ChildSave saver(file(), 500);
+    ChildSave saver(path(), 500);
     ASSERT_TRUE(saver.reaches('f', 2000)) << "found";
     // It cannot go on while the other copy holds the lock...
     EXPECT_FALSE(saver.reaches('l', 300)) << "locked while another copy held the lock";
@@ -585,7 +705,7 @@ TEST_F(BestTimeFileTest, TwoLinksToOneFileShareOneLockAndMerge)
         ASSERT_TRUE(QFile::link(target, path()));
         HeldLock other(target);
         ASSERT_TRUE(other.held());
-        ChildSave saver(file(), 500);
+        ChildSave saver(path(), 500);
         ASSERT_TRUE(saver.reaches('f', 2000));
         EXPECT_FALSE(saver.reaches('l', 300)) << "the lock beside the link's target was not taken";
         {
@@ -611,7 +731,7 @@ TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
         stale.write("12345\n");
     }
-    ChildSave quick(file(), 600);
+    ChildSave quick(path(), 600);
     EXPECT_TRUE(quick.reaches('f', 2000));
     EXPECT_TRUE(quick.reaches('l', 1000)) << "a lock file nobody holds delayed the save";
     EXPECT_EQ(quick.finish(), QByteArray("600"));
@@ -620,9 +740,90 @@ TEST_F(BestTimeFileTest, ALockFileNobodyHoldsIsTakenAtOnceAndAHeldOneIsNamed)
     // that copy, and the record stays as it was.
     HeldLock other(path());
     ASSERT_TRUE(other.held());
-    ChildSave blocked(file(), 100);
+    ChildSave blocked(path(), 100, true);
     const QByteArray reason = blocked.finish();
     EXPECT_TRUE(reason.contains("another running copy of the game (process " + QByteArray::number(::getpid()) + ")"))
         << reason.constData();
     EXPECT_EQ(contents(), QByteArray("600\r\n"));
+}
+
+TEST(RecordFileFolders, AProgramFolderWhoseNameIsNoTextFindsItsOwnRecord)
+{
+    QTemporaryDir top;
+    const std::string folder = native(top.path()) + "/game-\xff\xfe";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const std::string tool = folder + "/record_tool";
+    // Copied by its bytes: the name cannot pass through text.
+    ASSERT_TRUE(std::filesystem::copy_file(RECORD_TOOL, tool));
+    {
+        const std::string record = folder + "/HighScore.mtt";
+        FILE *f = std::fopen(record.c_str(), "w");
+        ASSERT_NE(f, nullptr);
+        std::fputs("222\r\n", f);
+        std::fclose(f);
+    }
+    FILE *out = ::popen(("'" + tool + "' here").c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char buffer[512] = {};
+    const std::size_t got = std::fread(buffer, 1, sizeof buffer - 1, out);
+    ::pclose(out);
+    EXPECT_EQ(std::string(buffer, got), folder + "/HighScore.mtt\n222\n");
+}
+
+TEST(RecordFileFolders, WhatOtherUsersLeftInASharedFolderSendsTheRecordToTheDataFolder)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "needs root to leave files of another user";
+    QTemporaryDir shared;
+    QTemporaryDir data;
+    const QByteArray sharedPath = QFile::encodeName(shared.path());
+    const QByteArray dataPath = QFile::encodeName(data.path());
+    ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+    ASSERT_EQ(::chown(dataPath.constData(), Nobody, Nobody), 0);
+    const QString record = shared.filePath(QStringLiteral("HighScore.mtt"));
+    const QString lock = record + QStringLiteral(".lock");
+    const QByteArray inData = dataPath + "/HighScore.mtt";
+
+    const auto plainFile = [](const QString &at, QFileDevice::Permissions permissions) {
+        QFile f(at);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("100\r\n");
+        f.setPermissions(permissions);
+    };
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileDevice::Permissions everyone = ownerOnly | QFileDevice::ReadOther | QFileDevice::WriteOther
+                                              | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    const struct
+    {
+        const char *what;
+        std::function<void()> leave;
+    } cases[] = {
+        {"another user's lock file", [&] { plainFile(lock, ownerOnly); }},
+        {"another user's open lock file", [&] { plainFile(lock, everyone); }},
+        {"a pipe at the lock's name", [&] { ::mkfifo(QFile::encodeName(lock).constData(), 0666); }},
+        {"a folder at the lock's name", [&] { QDir().mkpath(lock); }},
+        {"a link at the lock's name", [&] { QFile::link(QStringLiteral("/etc/passwd"), lock); }},
+        {"another user's record", [&] { plainFile(record, ownerOnly | QFileDevice::ReadOther); }},
+        {"another user's unreadable record", [&] { plainFile(record, ownerOnly); }},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(shared.path()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(shared.path()));
+        ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+        QFile::remove(QFile::decodeName(inData));
+        c.leave();
+        // The player's own record goes to the data folder, and saves there.
+        const auto [status, output] = asNobody({"choose", sharedPath, dataPath});
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(output.startsWith(inData + "\n")) << output.constData();
+        EXPECT_EQ(asNobody({"save", inData, "300"}).first, 0);
+    }
+
+    // An empty shared folder keeps the record beside the program.
+    QDir(shared.path()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(shared.path()));
+    ASSERT_EQ(::chmod(sharedPath.constData(), 01777), 0);
+    const auto [status, output] = asNobody({"choose", sharedPath, dataPath});
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(output.startsWith(QFile::encodeName(record) + "\n")) << output.constData();
 }

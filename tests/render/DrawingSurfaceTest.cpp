@@ -21,6 +21,15 @@ int countNotBackground(const DrawingSurface &surface)
 }
 }
 
+namespace {
+// One pixel, as a block of its own.
+void dot(DrawingSurface &surface, int x, int y, QColor colour)
+{
+    const std::uint32_t pixel = colour.rgb();
+    surface.copyBlock(x, y, 1, 1, &pixel);
+}
+}
+
 TEST(DrawingSurface, ClsErasesEveryKindOfDrawing)
 {
     DrawingSurface surface(200, 450, Background);
@@ -28,8 +37,8 @@ TEST(DrawingSurface, ClsErasesEveryKindOfDrawing)
 
     const std::vector<std::uint32_t> block(20 * 10, 0xFFFFFF00u);
     surface.copyBlock(5, 5, 20, 10, block.data());
-    surface.SetPixel(199, 449, Qt::black);
-    surface.SetPixel(0, 300, Qt::yellow);
+    dot(surface, 199, 449, Qt::black);
+    dot(surface, 0, 300, Qt::yellow);
     EXPECT_EQ(countNotBackground(surface), 202);
     EXPECT_EQ(surface.image().pixel(24, 14), QColor(Qt::yellow).rgb());
 
@@ -40,8 +49,8 @@ TEST(DrawingSurface, ClsErasesEveryKindOfDrawing)
 TEST(DrawingSurface, WritesOffTheSurfaceAreClipped)
 {
     DrawingSurface surface(200, 450, Background);
-    surface.SetPixel(-1, 0, Qt::yellow);
-    surface.SetPixel(200, 0, Qt::yellow);
+    dot(surface, -1, 0, Qt::yellow);
+    dot(surface, 200, 0, Qt::yellow);
     const std::vector<std::uint32_t> block(4 * 4, 0xFF000000u);
     surface.copyBlock(198, 448, 4, 4, block.data());
     EXPECT_EQ(countNotBackground(surface), 4);
@@ -74,6 +83,6 @@ TEST(DrawingSurface, AClearedPictureNeverShowsThroughANewOne)
     // Two clears in a row, then single pixels.
     surface.Cls();
     surface.Cls();
-    surface.SetPixel(100, 100, Qt::yellow);
+    dot(surface, 100, 100, Qt::yellow);
     EXPECT_EQ(countNotBackground(surface), 1);
 }
