@@ -16,7 +16,7 @@ unzip -q "$zip" -d "$unpacked"
 cd "$unpacked"
 
 expected="./LICENSE.txt ./icons/tamblo-192.png ./icons/tamblo-512.png ./icons/tamblo-maskable-512.png \
-./index.html ./main.js ./manifest.webmanifest ./sw.js ./tamblo.css ./tamblo.js ./tamblo.wasm "
+./index.html ./main.js ./manifest.webmanifest ./sw.js ./tamblo.js ./tamblo.wasm "
 [ "$(find . -type f | LC_ALL=C sort | tr '\n' ' ')" = "$expected" ] || die "holds $(find . -type f | tr '\n' ' ')"
 # The worker's list, read from the worker itself.
 for file in $(grep -o "'[^']*'" sw.js | tr -d "'" | grep -v '^tamblo-[0-9]' | grep -v '^\./$'); do

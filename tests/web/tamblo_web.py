@@ -141,7 +141,7 @@ class Page:
         return WebDriverWait(self.driver, timeout).until(lambda _: condition(), message)
 
     def wait_ready(self):
-        self.wait(lambda: self.driver.execute_script('return document.documentElement.dataset.ready') == 'true',
+        self.wait(lambda: self.driver.execute_script('return document.documentElement.dataset.ready'),
                   message='the module never became ready')
 
     def js(self, script, *args):

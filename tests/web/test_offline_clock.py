@@ -20,9 +20,13 @@ class Offline(unittest.TestCase):
         # The worker has taken the page and cached every file of the site.
         page.wait(lambda: page.js('return navigator.serviceWorker.controller !== null'), timeout=20,
                   message='no service worker controls the page')
-        page.wait(lambda: page.js("""
-            return caches.keys().then(names => Promise.all(names.map(n => caches.open(n).then(c => c.keys()))))
-                .then(lists => lists.flat().length)""") >= 10, timeout=20, message='the site was not cached')
+        # Every file of the site that the game needs is in the cache.
+        needed = sorted(str(p.relative_to(web.SITE)) for p in web.SITE.rglob('*')
+                        if p.is_file() and p.name not in ('sw.js', 'LICENSE.txt'))
+        missing = """
+            return Promise.all(arguments[0].map(f => caches.match(new URL(f, location.href)).then(r => r ? null : f)))
+                .then(list => list.filter(f => f));"""
+        page.wait(lambda: page.js(missing, needed) == [], timeout=20, message='the site was not cached')
         fixture.server.stop()
         fixture.driver.refresh()
         page.wait_ready()
