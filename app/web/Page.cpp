@@ -11,10 +11,10 @@
 // Each function hands its arguments to the page's script as they are; the
 // script object is `TambloPage`, set up by main.js before the module runs.
 
-// The one call that suspends the game: the module's stack is put aside
-// until the page's <dialog> closes (the build lists it as the one
-// asynchronous import), so the flow of play stays straight-line code here
-// as it is on the desktop.
+// The calls that suspend the game: the module's stack is put aside until
+// the page's <dialog> closes (the build lists these as its asynchronous
+// imports, with the record's lock and its waits below), so the flow of
+// play stays straight-line code here as it is on the desktop.
 EM_ASYNC_JS(int, tambloShowBox, (const char *prompt, int style, const char *title), {
     return await TambloPage.showBox(UTF8ToString(prompt), style, UTF8ToString(title));
 });
@@ -57,6 +57,11 @@ EM_JS(int, tambloWriteStorage, (const char *key, const char *text), {
 EM_JS(int, tambloStorageErrorLength, (), { return lengthBytesUTF8(TambloPage.storageError()); });
 EM_JS(void, tambloStorageError, (char *buffer, int size), {
     stringToUTF8(TambloPage.storageError(), buffer, size);
+});
+EM_ASYNC_JS(int, tambloTakeLock, (), { return await TambloPage.takeLock() ? 1 : 0; });
+EM_JS(void, tambloReleaseLock, (), { TambloPage.releaseLock(); });
+EM_ASYNC_JS(void, tambloSleep, (int milliseconds), {
+    await new Promise(resolve => setTimeout(resolve, milliseconds));
 });
 EM_JS(void, tambloLogError, (const char *line), { console.error(UTF8ToString(line)); });
 
@@ -113,6 +118,10 @@ std::string storageError()
     return pageText([] { return tambloStorageErrorLength(); },
                     [](char *buffer, int size) { tambloStorageError(buffer, size); });
 }
+
+bool takeLock() { return tambloTakeLock() != 0; }
+void releaseLock() { tambloReleaseLock(); }
+void sleep(int milliseconds) { tambloSleep(milliseconds); }
 
 void logError(const std::string &line) { tambloLogError(line.c_str()); }
 

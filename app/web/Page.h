@@ -49,6 +49,14 @@ int readStorage(const char *key, char *buffer, int limit, bool &complete);
 bool writeStorage(const char *key, const std::string &text);
 std::string storageError();
 
+// The record's lock among the site's tabs, through the browser's Web Locks
+// where it has them: false while another tab holds it. A browser without
+// them has nothing to take, and the lock is the page's alone. Suspends the
+// game until the browser answers, as sleep() does for its span.
+bool takeLock();
+void releaseLock();
+void sleep(int milliseconds);
+
 // A line on the page's console, as an error.
 void logError(const std::string &line);
 

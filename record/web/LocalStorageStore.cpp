@@ -5,6 +5,7 @@
 #include "app/web/Page.h"
 #include "record/BestTimeRecord.h"
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -62,10 +63,23 @@ RecordStore::Reply LocalStorageStore::find()
 
 RecordStore::Reply LocalStorageStore::lock()
 {
-    // A page runs its script on one thread, and a save's read and replace
-    // follow each other with nothing in between that could let another
-    // event of this page in: within the page the steps cannot interleave.
+    // Within a page the steps of a save cannot interleave: its script runs
+    // on one thread and forwards no event while a save is under way. Other
+    // tabs of the site run beside it, and the browser's lock keeps their
+    // saves apart.
+    if (!Page::takeLock())
+        return {Status::Busy, "another tab is saving its record"};
     return {};
+}
+
+void LocalStorageStore::unlock()
+{
+    Page::releaseLock();
+}
+
+void LocalStorageStore::pause(std::chrono::milliseconds span)
+{
+    Page::sleep(static_cast<int>(span.count()));
 }
 
 RecordStore::Reply LocalStorageStore::replace(std::string_view bytes)

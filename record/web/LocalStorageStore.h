@@ -5,6 +5,7 @@
 
 #include "record/RecordStore.h"
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -30,5 +31,7 @@ public:
     // A value is replaced in one step: no save leaves temporaries here.
     void removeStaleTemporaries() override {}
     Reply replace(std::string_view bytes) override;
-    void unlock() override {}
+    void unlock() override;
+    // The waits for another tab's save let the page run meanwhile.
+    void pause(std::chrono::milliseconds span) override;
 };

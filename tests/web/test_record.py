@@ -7,6 +7,7 @@ moved out as a file and in again."""
 import os
 import pathlib
 import tempfile
+import time
 import unittest
 
 from selenium.webdriver.common.by import By
@@ -38,6 +39,20 @@ def play_to_last_stage(page):
     for _ in range(5):
         web.play_stage(page)
         page.wait_box()
+        page.answer_box('OK')
+
+
+def finish_game_after_first_box(page):
+    """Answers the open box and those that follow, No to the retry; gives
+    the texts of the boxes after the first."""
+    page.answer_box('OK')
+    boxes = []
+    while True:
+        box = page.wait_box()
+        boxes.append(box[1])
+        if box[2] == ['はい', 'いいえ']:
+            page.answer_box('いいえ')
+            return boxes
         page.answer_box('OK')
 
 
@@ -104,6 +119,29 @@ class Record(unittest.TestCase):
         self.assertNotIn('ハイスコア更新!', boxes)
         self.assertEqual(page.stored(), '3\r\n')
         self.assertEqual(self.best_time_box(page), time_prompt(3))
+
+    def test_another_tabs_save_under_the_lock(self):
+        page = self.fixture.open()
+        play_to_last_stage(page)
+        # Another tab is saving: it holds the record's lock for two seconds
+        # and stores a better time before it lets go.
+        driver = self.fixture.driver
+        first = driver.current_window_handle
+        driver.switch_to.new_window('tab')
+        driver.get(self.fixture.server.url)
+        web.Page(driver).js("""
+            navigator.locks.request('HighScore.mtt', () => new Promise(done => setTimeout(() => {
+                localStorage.setItem('HighScore.mtt', '3\\r\\n');
+                done();
+            }, 2000)));""")
+        driver.switch_to.window(first)
+        started = time.monotonic()
+        web.play_stage(page)
+        self.assertEqual(page.wait_box()[1], '正解!')
+        self.assertGreater(time.monotonic() - started, 1.0, 'the save did not wait for the lock')
+        boxes = ['正解!'] + finish_game_after_first_box(page)
+        self.assertNotIn('ハイスコア更新!', boxes)
+        self.assertEqual(page.stored(), '3\r\n')
 
     def test_storage_that_throws_on_access(self):
         # Site data blocked: every use of localStorage throws.

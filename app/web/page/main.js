@@ -36,6 +36,7 @@
     let busy = true;
     let startWaiting = false;
     let storageFailure = '';
+    let releaseLock = null;
     const encoder = new TextEncoder();
 
     function button(index) {
@@ -187,6 +188,31 @@
 
         storageError() {
             return storageFailure;
+        },
+
+        // The record's lock, held from the moment the browser grants it
+        // until releaseLock(). Taken only when free: the record's own rules
+        // decide how long to wait for another tab.
+        takeLock() {
+            if (!navigator.locks)
+                return Promise.resolve(true);
+            return new Promise(resolve => {
+                navigator.locks.request('HighScore.mtt', {ifAvailable: true}, lock => {
+                    resolve(lock !== null);
+                    return lock && new Promise(release => { releaseLock = release; });
+                }).catch(error => {
+                    // A page that may not use locks (an opaque origin) has
+                    // no other tab to keep apart from.
+                    console.warn('tamblo: no lock for the record:', describe(error));
+                    resolve(true);
+                });
+            });
+        },
+
+        releaseLock() {
+            if (releaseLock)
+                releaseLock();
+            releaseLock = null;
         },
     };
 
