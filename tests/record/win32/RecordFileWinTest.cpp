@@ -5,12 +5,6 @@
 #include "record/win32/BestTimeFile.h"
 #include "record/win32/RecordFile.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -323,31 +317,6 @@ TEST_F(RecordFileWin, ReadsTheFirstNumberAndRewritesOneLine)
     EXPECT_EQ(load(), 1234);
     writeBytes(path(), "77"); // the whole file, so the number is complete
     EXPECT_EQ(load(), 77);
-}
-
-TEST_F(RecordFileWin, TheBetterOfStoredAndNewTimeIsKept)
-{
-    const struct
-    {
-        std::string stored;
-        std::int32_t saved;
-        std::string after;
-    } cases[] = {
-        {"100\r\n", 500, "100\r\n"}, // another copy's better time stays
-        {"900\r\n", 500, "500\r\n"}, // a worse one is replaced
-        {"-3\r\n", 0, "-3\r\n"},
-        {"abc\r\n", 500, "500\r\n"}, // unreadable counts as none
-        {"", 999, "999\r\n"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.stored);
-        writeBytes(path(), c.stored);
-        const std::optional<std::int32_t> kept = save(c.saved);
-        ASSERT_TRUE(kept);
-        EXPECT_EQ(read(), *kept);
-        EXPECT_EQ(contents(), c.after);
-    }
-    expectOnlyTheRecord();
 }
 
 TEST_F(RecordFileWin, HostileContentsGive999AndAreReplacedAtTheNextSave)
