@@ -225,6 +225,13 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         command(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_KEYDOWN:
+        // Return or Space on the title screen, once per press.
+        if ((wParam != VK_RETURN && wParam != VK_SPACE) || m_flow.started())
+            break;
+        if (!(lParam & (1 << 30)))
+            m_flow.clickTitleScreen();
+        return 0;
     case WM_TIMER:
         if (wParam != Timer1Id)
             break;
@@ -324,20 +331,21 @@ bool Form1::routeDialogKeys(MSG &message)
         m_focusCue = false;
     } else if (message.message == WM_KEYDOWN && !m_flow.started()
                && (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
-        // The title screen starts from the keyboard as from a click.
-        if (!repeat)
-            m_flow.clickTitleScreen();
+        // The title screen starts from the keyboard as from a click; the
+        // window handles it, as every event, in its window procedure.
+        SendMessageW(m_hwnd, WM_KEYDOWN, message.wParam, message.lParam);
         return true;
     } else if (message.message == WM_KEYDOWN) {
         switch (message.wParam) {
         case VK_RETURN: {
             // The window is no dialog and has no default button: Return
             // answers the button that has the focus, once per press.
-            const int id = GetDlgCtrlID(GetFocus());
-            if (GetParent(GetFocus()) != m_hwnd || !m_command1->indexOf(id))
+            HWND focus = GetFocus();
+            const int id = GetDlgCtrlID(focus);
+            if (GetParent(focus) != m_hwnd || !m_command1->indexOf(id))
                 break;
             if (!repeat)
-                m_flow.answerClicked(*m_command1->indexOf(id));
+                SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(focus));
             return true;
         }
         case VK_TAB:
