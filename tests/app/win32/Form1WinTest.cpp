@@ -23,6 +23,7 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,36 @@ void expectDisc(const Form1 &form)
             ASSERT_EQ(screen.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y), picture[y * PhaseDisc::Side + x] & 0xFFFFFFu)
                 << "game (" << x << ", " << y << ") at " << form.scale().dpi() << " dpi";
 }
+
+// Makes the system refuse the answer buttons from the `first`-th one this
+// thread creates on, through the hook that may veto any window's creation.
+class RefusedButtons
+{
+public:
+    explicit RefusedButtons(int first)
+    {
+        s_left = first;
+        m_hook = SetWindowsHookExW(WH_CBT, refuse, nullptr, GetCurrentThreadId());
+    }
+    ~RefusedButtons() { UnhookWindowsHookEx(m_hook); }
+    RefusedButtons(const RefusedButtons &) = delete;
+    RefusedButtons &operator=(const RefusedButtons &) = delete;
+    bool active() const { return m_hook != nullptr; }
+
+private:
+    static LRESULT CALLBACK refuse(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_CREATEWND) {
+            const CREATESTRUCTW *created = reinterpret_cast<CBT_CREATEWNDW *>(lParam)->lpcs;
+            const auto name = reinterpret_cast<ULONG_PTR>(created->lpszClass);
+            if (name > 0xFFFF && _wcsicmp(created->lpszClass, L"BUTTON") == 0 && --s_left <= 0)
+                return 1;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline int s_left = 0;
+    HHOOK m_hook;
+};
 
 class Form1Win : public ::testing::Test
 {
@@ -493,4 +524,31 @@ TEST_F(Form1Win, ReturnOrSpaceOnTheTitleScreenStartsTheGame)
         expectDisc(form);
         EXPECT_TRUE(boxes.empty());
     }
+}
+
+TEST_F(Form1Win, ButtonsTheSystemRefusesLeaveAConsistentWindow)
+{
+    {
+        // Element 0 comes with the window: without it there is no window.
+        const RefusedButtons refused(1);
+        ASSERT_TRUE(refused.active());
+        EXPECT_THROW(Form1(GetModuleHandleW(nullptr), seams()), std::runtime_error);
+        EXPECT_EQ(FindWindowW(Form1::ClassName, nullptr), nullptr);
+    }
+
+    // The others come at the start: the title stays while one is refused,
+    // and the next start makes the ones still missing.
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    {
+        const RefusedButtons refused(10);
+        click(form, device(form, 100, 200));
+    }
+    EXPECT_TRUE(form.Label1().visible);
+    EXPECT_EQ(shownIndices(form), std::vector<int>{});
+    EXPECT_FALSE(timerRuns(form));
+    click(form, device(form, 100, 200));
+    EXPECT_FALSE(form.Label1().visible);
+    EXPECT_EQ(form.Command1().count(), StageLayout::ButtonCount);
+    EXPECT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(timerRuns(form));
 }
