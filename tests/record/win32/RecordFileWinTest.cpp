@@ -171,8 +171,8 @@ std::optional<std::wstring> quotedUnixName(const std::wstring &path)
 }
 
 // Runs a Unix program under Wine. Wine starts it without a handle to wait
-// on, so its effect, whether `path` exists, is awaited within a bound.
-bool runUnix(std::wstring command, const std::wstring &path, bool exists)
+// on, so its effect is awaited within a bound.
+bool runUnix(std::wstring command, const std::function<bool()> &done)
 {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -184,9 +184,26 @@ bool runUnix(std::wstring command, const std::wstring &path, bool exists)
     if (process.hThread)
         ::CloseHandle(process.hThread);
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (::exists(path) != exists && std::chrono::steady_clock::now() < deadline)
+    while (!done() && std::chrono::steady_clock::now() < deadline)
         ::Sleep(10);
-    return ::exists(path) == exists;
+    return done();
+}
+
+bool runUnix(const std::wstring &command, const std::wstring &path, bool exists)
+{
+    return runUnix(command, [&] { return ::exists(path) == exists; });
+}
+
+// Takes every right on a file away from everyone, as another user's file
+// is to this player, or gives the owner's back; under Wine only.
+bool setUsable(const std::wstring &path, bool usable)
+{
+    const std::optional<std::wstring> name = quotedUnixName(path);
+    return name && runUnix(L"Z:\\bin\\chmod " + std::wstring(usable ? L"600 " : L"000 ") + *name, [&] {
+        const Handle opened(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return opened.valid() == usable;
+    });
 }
 
 // A Unix link made with ln, under Wine only.
@@ -650,6 +667,32 @@ TEST(BestTimeFileWinFolder, AFolderWhoseLockCannotBeTakenSendsTheRecordToTheUser
         EXPECT_TRUE(removeUnixLink(program / LockName));
     }
     EXPECT_EQ(chosenPath(program.path(), user.path()), program / Name);
+}
+
+TEST(BestTimeFileWinFolder, AnotherUsersRecordOrLockSendsTheRecordToTheUsersFolder)
+{
+    ASSERT_TRUE(underWine()) << "the rights are taken away with the Unix chmod";
+    Folder program;
+    Folder shared;
+    Folder user;
+    // A record there that this player cannot read: never written over, and
+    // the player's own record lives in the player's folder.
+    writeBytes(program / Name, "300\r\n");
+    ASSERT_TRUE(setUsable(program / Name, false)) << "the test overrides file permissions (root with every capability?)";
+    EXPECT_EQ(chosenPath(program.path(), user.path()), user / Name);
+    std::string reason;
+    EXPECT_EQ(saveAt(program / Name, 800, &reason), std::nullopt);
+    EXPECT_TRUE(contains(reason, "the time it holds cannot be read")) << reason;
+    EXPECT_EQ(program.names(), std::vector<std::wstring>{Name});
+    ASSERT_TRUE(setUsable(program / Name, true));
+    EXPECT_EQ(bytesOf(program / Name), "300\r\n");
+
+    // A lock file there that this player cannot open.
+    writeBytes(shared / LockName, "");
+    ASSERT_TRUE(setUsable(shared / LockName, false));
+    EXPECT_EQ(chosenPath(shared.path(), user.path()), user / Name);
+    ASSERT_TRUE(setUsable(shared / LockName, true));
+    EXPECT_EQ(chosenPath(shared.path(), user.path()), shared / Name);
 }
 
 TEST(BestTimeFileWinFolder, AnUnwritableProgramFolderCarriesItsRecordToTheUsersFolder)
