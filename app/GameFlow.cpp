@@ -74,8 +74,10 @@ void GameFlow::clickTitleScreen()
     // clicks on the prompt change nothing.
     if (m_started || m_closing)
         return;
-    m_started = true;
+    // Buttons that the window cannot make (it throws) leave the title
+    // screen as it was, and the next start tries again.
     m_host.CreateAnswerButtons();
+    m_started = true;
     showStage();
     m_host.SetTimerEnabled(true);
     m_host.ShowQuestion(Question, m_state.board.top);

@@ -21,7 +21,15 @@ if(CMAKE_CROSSCOMPILING)
     find_program(TAMBLO_WINE wine REQUIRED)
     find_program(TAMBLO_WINEBOOT wineboot REQUIRED)
     find_program(XVFB_RUN xvfb-run REQUIRED)
+    find_program(TAMBLO_SETPRIV setpriv REQUIRED)
 endif()
+
+# Wine opens files in its server, a process of the session: run as root,
+# the whole session goes without the right to override file permissions,
+# so that a file or folder the player may not use stays so for the tests.
+set(TAMBLO_AS_PLAYER sh -c
+    "[ \"$(id -u)\" -ne 0 ] || exec ${TAMBLO_SETPRIV} --bounding-set=-dac_override,-dac_read_search \"$@\"; exec \"$@\""
+    sh)
 
 # tamblo_wine_test(<target> [ON_DISPLAY]): the test program `target`, under
 # Wine, and with ON_DISPLAY on an X server of its own, for windows.
@@ -37,13 +45,14 @@ function(tamblo_wine_test target)
         # No offer to install Mono or Gecko, which no test needs.
         WINEDLLOVERRIDES=mscoree,mshtml=
     )
-    add_test(NAME ${target}_wine_prefix COMMAND ${TAMBLO_WINEBOOT} -i)
+    add_test(NAME ${target}_wine_prefix COMMAND ${TAMBLO_AS_PLAYER} ${TAMBLO_WINEBOOT} -i)
     set_tests_properties(${target}_wine_prefix PROPERTIES
         ENVIRONMENT "${environment}" FIXTURES_SETUP ${target}_wine TIMEOUT 300)
     set(command ${TAMBLO_WINE} $<TARGET_FILE:${target}>)
     if(arg_ON_DISPLAY)
         set(command ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${command})
     endif()
+    set(command ${TAMBLO_AS_PLAYER} ${command})
     add_test(NAME ${target} COMMAND ${command})
     set_tests_properties(${target} PROPERTIES
         ENVIRONMENT "${environment}" FIXTURES_REQUIRED ${target}_wine TIMEOUT 300)

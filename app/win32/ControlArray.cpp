@@ -4,6 +4,7 @@
 #include "app/win32/ControlArray.h"
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -33,6 +34,9 @@ HWND ControlArray::create(int index, const RECT &place, const std::wstring &capt
                                   m_parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(FirstId + index)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(m_parent, GWLP_HINSTANCE)),
                                   nullptr);
+    if (!button)
+        throw std::runtime_error("answer button " + std::to_string(index) + " could not be created (error "
+                                 + std::to_string(GetLastError()) + ")");
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     return button;
 }

@@ -24,6 +24,8 @@ public:
     static constexpr COLORREF Edge = RGB(128, 64, 0);
 
     // Creates element 0, hidden, at `design` (device pixels) with `caption`.
+    // A button that the system cannot make throws std::runtime_error, here
+    // and in load(), and leaves the array as it was.
     ControlArray(HWND parent, const RECT &design, const std::wstring &caption, HFONT font);
     ControlArray(const ControlArray &) = delete;
     ControlArray &operator=(const ControlArray &) = delete;

@@ -3,13 +3,15 @@
 
 #include "app/win32/Form1.h"
 #include "app/RandomSource.h"
+#include "app/win32/ErrorOutput.h"
 #include "app/win32/WideText.h"
-#include "render/PhaseDisc.h"
+#include "board/StageLayout.h"
 
 #include <windowsx.h>
 
-#include <cmath>
 #include <cwchar>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -36,47 +38,46 @@ Form1::Seams withDefaults(Form1::Seams seams)
     return seams;
 }
 
-// A caption's number, or -1 for a caption that is none.
-int captionValue(const std::wstring &caption)
+std::unique_ptr<BestTimeFile> recordFile(const Form1::Seams &seams)
 {
-    if (caption.empty() || caption.size() > 9)
-        return -1;
-    int value = 0;
-    for (wchar_t c : caption) {
-        if (c < L'0' || c > L'9')
-            return -1;
-        value = value * 10 + (c - L'0');
-    }
-    return value;
+    if (seams.recordPath)
+        return std::make_unique<BestTimeFile>(*seams.recordPath);
+    return std::make_unique<BestTimeFile>(BestTimeFile::forThisProgram());
 }
 
-int rounded(float value)
-{
-    return static_cast<int>(std::lround(value));
-}
+// Element 0 of the answer buttons, hidden until the first stage.
+const TextLabel Element0{176, 424, 33, 33, L"Command1", false};
 } // namespace
 
 Form1::Form1(HINSTANCE instance, Seams seams)
     : m_seams(withDefaults(std::move(seams)))
-    , m_record(m_seams.recordPath ? BestTimeFile(*m_seams.recordPath) : BestTimeFile::forThisProgram())
-    , m_label2{0, 424, 201, 33, L"クリックしてください", false}
-    , m_label1{0, 0, 201, 449, L"\u3000" + std::wstring(24, L' ') + L"Tamblo", true}
-    , m_flow(m_state, *this, [this] { return m_seams.random(); })
+    , m_file(recordFile(m_seams))
+    , m_label2{0, 424, 201, 33, widen(GameFlow::PromptCaption), false}
+    , m_label1{0, 0, 201, 449, widen(GameFlow::titleCaption()), true}
+    , m_flow(m_state, *this, m_file->record(), [this] { return m_seams.random(); })
 {
     registerClass(instance);
     HMENU menu = CreateMenu();
     AppendMenuW(menu, MF_STRING, HighScoreId, widen(GameFlow::HighScoreTitle).c_str());
     // Made at a default place first: its density is that of the monitor
     // it lands on, and the layout follows from it.
-    CreateWindowExW(ExStyle, ClassName, widen(GameFlow::Title).c_str(), Style, CW_USEDEFAULT, CW_USEDEFAULT,
-                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, this);
-    if (!m_hwnd)
+    if (!CreateWindowExW(ExStyle, ClassName, widen(GameFlow::Title).c_str(), Style, CW_USEDEFAULT, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menu, instance, this)) {
+        DestroyMenu(menu);
         throw std::runtime_error("the window could not be created");
-    m_scale = DpiScale(static_cast<int>(GetDpiForWindow(m_hwnd)));
-    buildControls();
-    fitClientArea();
-    centreOnWorkArea();
-    m_flow.load();
+    }
+    try {
+        m_scale = DpiScale(static_cast<int>(GetDpiForWindow(m_hwnd)));
+        buildControls();
+        fitClientArea();
+        centreOnWorkArea();
+        m_flow.load();
+    } catch (...) {
+        // No window may outlive the object that handles its messages.
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(m_hwnd);
+        throw;
+    }
 }
 
 Form1::~Form1()
@@ -111,11 +112,10 @@ void Form1::registerClass(HINSTANCE instance)
 void Form1::buildControls()
 {
     m_fonts = std::make_unique<FontSet>(m_scale);
-    m_surface = std::make_unique<DrawingSurface>(ClientWidth, ClientHeight, Background, m_scale);
-    // Element 0 of the answer buttons, hidden until the first stage.
-    const TextLabel design{176, 424, 33, 33, L"Command1", false};
-    m_command1 = std::make_unique<ControlArray>(m_hwnd, design.deviceRect(m_scale), design.caption,
+    m_command1 = std::make_unique<ControlArray>(m_hwnd, Element0.deviceRect(m_scale), Element0.caption,
                                                 m_fonts->button());
+    // Last: the window handles its messages once its surface is there.
+    m_surface = std::make_unique<DrawingSurface>(ClientWidth, ClientHeight, Background, m_scale);
 }
 
 SIZE Form1::windowSize(DpiScale scale) const
@@ -174,15 +174,36 @@ LRESULT CALLBACK Form1::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     auto *form = reinterpret_cast<Form1 *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form || !form->m_surface)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    return form->handle(message, wParam, lParam);
+    // No exception may pass through the system's frames. Each handler
+    // leaves the window as it was when it fails; this is the last resort.
+    try {
+        return form->handle(message, wParam, lParam);
+    } catch (const std::exception &error) {
+        writeErrorLine(std::string("tamblo: a window message failed: ") + error.what());
+    } catch (...) {
+        writeErrorLine("tamblo: a window message failed");
+    }
+    if (message == WM_PAINT)
+        ValidateRect(hwnd, nullptr);
+    return 0;
 }
 
 LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT:
-        paint();
+    case WM_PAINT: {
+        PAINTSTRUCT area;
+        HDC dc = BeginPaint(m_hwnd, &area);
+        paint(dc, area.rcPaint);
+        EndPaint(m_hwnd, &area);
         return 0;
+    }
+    case WM_PRINTCLIENT: {
+        RECT client;
+        GetClientRect(m_hwnd, &client);
+        paint(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
     case WM_ERASEBKGND:
         return 1; // the paint covers everything
     case WM_DRAWITEM: {
@@ -204,6 +225,13 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         command(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
+    case WM_KEYDOWN:
+        // Return or Space on the title screen, once per press.
+        if ((wParam != VK_RETURN && wParam != VK_SPACE) || m_flow.started())
+            break;
+        if (!(lParam & (1 << 30)))
+            m_flow.clickTitleScreen();
+        return 0;
     case WM_TIMER:
         if (wParam != Timer1Id)
             break;
@@ -221,7 +249,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_QUERYENDSESSION:
         // A logout or a shutdown may end the program once this returns.
-        SaveBestTime();
+        m_flow.SaveBestTime();
         return TRUE;
     case WM_ENDSESSION:
         if (wParam)
@@ -232,7 +260,6 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_DESTROY:
         KillTimer(m_hwnd, Timer1Id);
-        m_timer1Enabled = false;
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY: {
@@ -246,16 +273,13 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(m_hwnd, message, wParam, lParam);
 }
 
-void Form1::paint()
+void Form1::paint(HDC dc, const RECT &area)
 {
     // The surface first, then the labels' text over it in stacking order;
     // the buttons are child windows and paint themselves over both.
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_hwnd, &paint);
-    m_surface->paint(dc, paint.rcPaint);
+    m_surface->paint(dc, area);
     m_label2.paint(dc, m_fonts->prompt(), m_scale);
     m_label1.paint(dc, m_fonts->title(), m_scale);
-    EndPaint(m_hwnd, &paint);
 }
 
 const TextLabel *Form1::labelAt(POINT device) const
@@ -294,31 +318,34 @@ void Form1::command(int id, HWND control)
     }
     if (control) {
         if (const std::optional<int> index = m_command1->indexOf(id))
-            answerClicked(*index);
+            m_flow.answerClicked(*index);
     }
-}
-
-void Form1::answerClicked(int index)
-{
-    m_flow.answer(captionValue(m_command1->caption(index)));
 }
 
 bool Form1::routeDialogKeys(MSG &message)
 {
     if (!m_hwnd || (message.hwnd != m_hwnd && !IsChild(m_hwnd, message.hwnd)))
         return false;
+    const bool repeat = message.lParam & (1 << 30);
     if (message.message == WM_LBUTTONDOWN) {
         m_focusCue = false;
+    } else if (message.message == WM_KEYDOWN && !m_flow.started()
+               && (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
+        // The title screen starts from the keyboard as from a click; the
+        // window handles it, as every event, in its window procedure.
+        SendMessageW(m_hwnd, WM_KEYDOWN, message.wParam, message.lParam);
+        return true;
     } else if (message.message == WM_KEYDOWN) {
         switch (message.wParam) {
         case VK_RETURN: {
             // The window is no dialog and has no default button: Return
             // answers the button that has the focus, once per press.
-            const int id = GetDlgCtrlID(GetFocus());
-            if (GetParent(GetFocus()) != m_hwnd || !m_command1->indexOf(id))
+            HWND focus = GetFocus();
+            const int id = GetDlgCtrlID(focus);
+            if (GetParent(focus) != m_hwnd || !m_command1->indexOf(id))
                 break;
-            if (!(message.lParam & (1 << 30)))
-                answerClicked(*m_command1->indexOf(id));
+            if (!repeat)
+                SendMessageW(m_hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(focus));
             return true;
         }
         case VK_TAB:
@@ -359,83 +386,77 @@ void Form1::Cls()
     m_surface->Cls();
 }
 
+void Form1::CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels)
+{
+    m_surface->copyBlock(left, top, width, height, pixels);
+}
+
 void Form1::Refresh()
 {
     InvalidateRect(m_hwnd, nullptr, FALSE);
     UpdateWindow(m_hwnd);
 }
 
-void Form1::DrawDisc()
+BoardRect Form1::DeviceBoard(const BoardRect &board) const
 {
-    // The picture is composed on the surface and shown with one refresh.
-    Cls();
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, m_surface->background());
-    m_surface->copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
-    Refresh();
-}
-
-BoardRect Form1::deviceBoard() const
-{
-    const BoardRect &board = m_state.board;
+    // At 200 % every size and place is twice that of the game pixels; at
+    // other densities the tiling stays whole.
     return {m_scale.px(board.left), m_scale.px(board.top), m_scale.px(board.right), m_scale.px(board.bottom)};
 }
 
-void Form1::placeButton(int index, const StageLayout &layout, const BoardRect &board)
+FlowHost::Size Form1::SizeButton(int index, int width, int height)
 {
-    // Sized first; placed from the size the button reports, so the grid
-    // stays edge to edge whatever the window system made of the size.
     HWND button = m_command1->item(index);
-    SetWindowPos(button, nullptr, 0, 0, rounded(layout.buttonWidth(board)), rounded(layout.buttonHeight(board)),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const RECT size = m_command1->place(index);
-    const auto width = static_cast<float>(size.right - size.left);
-    const auto height = static_cast<float>(size.bottom - size.top);
-    SetWindowPos(button, nullptr, rounded(layout.buttonLeft(board, index, width)),
-                 rounded(layout.buttonTop(board, index, height)), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(button, SW_SHOWNA);
+    SetWindowPos(button, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT place = m_command1->place(index);
+    return {place.right - place.left, place.bottom - place.top};
 }
 
-void Form1::LayoutBoard()
+void Form1::PlaceButton(int index, int left, int top)
 {
-    // The board in device pixels: at 200 % every size and place is twice
-    // that of the game pixels, at other densities the tiling stays whole.
-    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
-    if (!layout || m_command1->count() < StageLayout::ButtonCount)
-        return;
-    const BoardRect board = deviceBoard();
-    for (int i = 0; i < layout->count(); ++i) {
-        ShowWindow(m_command1->item(i), SW_SHOWNA);
-        placeButton(i, *layout, board);
-        m_command1->setCaption(i, std::to_wstring(layout->caption(i, m_state.answerAge, m_seams.random)));
-    }
-    for (int j = layout->count(); j < StageLayout::ButtonCount; ++j)
-        ShowWindow(m_command1->item(j), SW_HIDE);
+    SetWindowPos(m_command1->item(index), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form1::placeStageButtons()
+void Form1::SetCaption(int index, const std::string &caption)
+{
+    m_command1->setCaption(index, widen(caption));
+}
+
+std::string Form1::Caption(int index) const
+{
+    return narrow(m_command1->caption(index));
+}
+
+void Form1::HideButton(int index)
+{
+    ShowWindow(m_command1->item(index), SW_HIDE);
+}
+
+void Form1::placeButtons()
 {
     // After a change of density: the same buttons in the same grid, their
     // captions untouched. Before the first stage only element 0 exists.
-    const std::optional<StageLayout> layout = StageLayout::forStage(m_state.stage);
-    if (!m_flow.started() || !layout || m_command1->count() < StageLayout::ButtonCount) {
-        const RECT design = TextLabel{176, 424, 33, 33, {}, false}.deviceRect(m_scale);
-        SetWindowPos(m_command1->item(0), nullptr, design.left, design.top, design.right - design.left,
-                     design.bottom - design.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_flow.started()) {
+        m_flow.PlaceBoard();
         return;
     }
-    const BoardRect board = deviceBoard();
-    for (int i = 0; i < layout->count(); ++i)
-        placeButton(i, *layout, board);
+    const RECT design = Element0.deviceRect(m_scale);
+    SetWindowPos(m_command1->item(0), nullptr, design.left, design.top, design.right - design.left,
+                 design.bottom - design.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1::changeDpi(int dpi, const RECT &suggested)
 {
-    m_scale = DpiScale(dpi);
-    auto fonts = std::make_unique<FontSet>(m_scale);
+    // What can fail is made before anything changes: fonts or a bitmap that
+    // cannot be made leave the window as it was, at its old density.
+    const DpiScale scale(dpi);
+    auto fonts = std::make_unique<FontSet>(scale);
+    m_surface->setScale(scale);
+    m_scale = scale;
     m_command1->setFont(fonts->button());
     m_fonts = std::move(fonts);
-    m_surface->setScale(m_scale);
-    placeStageButtons();
+    placeButtons();
     // The system's suggestion scales the whole frame; only its corner is
     // taken, the size is the client area's at the new density.
     const POINT corner{suggested.left, suggested.top};
@@ -443,23 +464,9 @@ void Form1::changeDpi(int dpi, const RECT &suggested)
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
-void Form1::LoadBestTime()
+void Form1::ReportSaveFailure(const std::string &line)
 {
-    m_state.bestTenths = m_record.load();
-}
-
-std::optional<std::int32_t> Form1::ReadBestTime()
-{
-    return m_record.read();
-}
-
-void Form1::SaveBestTime()
-{
-    std::wstring reason;
-    if (const std::optional<std::int32_t> kept = m_record.save(m_state.bestTenths, &reason))
-        m_state.bestTenths = *kept;
-    else
-        reportSaveFailure(m_record, reason);
+    writeErrorLine(line);
 }
 
 void Form1::Timer1Tick()
@@ -472,20 +479,13 @@ void Form1::closeWindow()
     // Inside a box the game is in the middle of an event: the box goes
     // away, every later question is answered No without being asked, and
     // the window closes once the game is out of it.
-    if (m_openBoxes > 0) {
-        m_ending = true;
+    if (m_flow.inBox()) {
+        m_flow.beginClosing();
         dismissOpenBox();
         PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
         return;
     }
-    // Whatever closes the window saves the best time, changed or not, and
-    // does so once. A save that fails leaves the old file as it was; the
-    // program ends all the same.
-    if (!m_unloaded) {
-        m_unloaded = true;
-        SetTimerEnabled(false);
-        SaveBestTime();
-    }
+    m_flow.unload();
     if (m_hwnd)
         DestroyWindow(m_hwnd);
 }
@@ -495,9 +495,9 @@ void Form1::endSession()
     // A logout or a shutdown: the window closes as its close button would.
     // The program may be ended at any moment once this returns, so a game
     // inside a box saves now rather than on its way out.
-    m_ending = true;
-    if (m_openBoxes > 0)
-        SaveBestTime();
+    m_flow.beginClosing();
+    if (m_flow.inBox())
+        m_flow.SaveBestTime();
     closeWindow();
 }
 
@@ -517,32 +517,33 @@ void Form1::dismissOpenBox()
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
 {
-    const BoxAnswer unasked = style == BoxStyle::YesNo ? BoxAnswer::No : BoxAnswer::Ok;
-    if (m_ending)
-        return unasked;
-    ++m_openBoxes;
-    const BoxAnswer answer = m_seams.messageBox ? m_seams.messageBox(widen(prompt), style, widen(title))
-                                                : systemBox(m_hwnd, widen(prompt), style, widen(title));
-    --m_openBoxes;
-    // A box dismissed because the session ends gave no answer.
-    return m_ending ? unasked : answer;
+    if (m_seams.messageBox)
+        return m_seams.messageBox(widen(prompt), style, widen(title));
+    return systemBox(m_hwnd, widen(prompt), style, widen(title));
 }
 
 void Form1::SetTimerEnabled(bool enabled)
 {
     // Switching it on starts a fresh interval, as a timer that is enabled
-    // anew does.
-    m_timer1Enabled = enabled;
-    if (enabled)
-        SetTimer(m_hwnd, Timer1Id, 100, nullptr);
-    else
+    // anew does. A timer the system refuses leaves the clock stopped: the
+    // game goes on, and the player is told why its time stands still.
+    if (!enabled) {
         KillTimer(m_hwnd, Timer1Id);
+        return;
+    }
+    if (!SetTimer(m_hwnd, Timer1Id, 100, nullptr))
+        writeErrorLine("tamblo: the clock of the game could not be started (error "
+                       + std::to_string(GetLastError()) + ")");
 }
 
 void Form1::CreateAnswerButtons()
 {
+    // All are made before any is shown: when one cannot be made, the title
+    // stays, and the next start makes the ones still missing.
+    for (int index = m_command1->count(); index < StageLayout::ButtonCount; ++index)
+        m_command1->load(index);
     for (int index = 1; index < StageLayout::ButtonCount; ++index)
-        ShowWindow(m_command1->load(index), SW_SHOWNA);
+        ShowWindow(m_command1->item(index), SW_SHOWNA);
 }
 
 void Form1::ShowQuestion(const std::string &question, int promptBottom)

@@ -9,7 +9,6 @@
 #include "app/win32/ControlArray.h"
 #include "app/win32/FontSet.h"
 #include "app/win32/TextLabel.h"
-#include "board/StageLayout.h"
 #include "record/win32/BestTimeFile.h"
 #include "render/win32/DpiScale.h"
 #include "render/win32/DrawingSurface.h"
@@ -45,14 +44,15 @@ public:
 
     static constexpr int ClientWidth = 200;
     static constexpr int ClientHeight = 450;
-    static constexpr std::uint32_t Background = 0xFF000040u; // RGB(0, 0, 64)
+    static constexpr std::uint32_t Background = GameFlow::Background;
     static constexpr const wchar_t *ClassName = L"Tamblo.Form1";
     static constexpr UINT_PTR Timer1Id = 1;
     // Not 1 or 2: the dialog keys send IDOK and IDCANCEL to the window.
     static constexpr int HighScoreId = 100;
 
     // Creates the window, hidden, and runs its load; Show() puts it on
-    // screen, centred on the work area of its monitor.
+    // screen, centred on the work area of its monitor. Throws when the
+    // window or its controls cannot be made.
     explicit Form1(HINSTANCE instance, Seams seams = {});
     ~Form1() override;
     Form1(const Form1 &) = delete;
@@ -60,23 +60,12 @@ public:
 
     void Show(int how = SW_SHOWNORMAL);
 
-    // The keyboard between the message queue and the window: Tab moves
-    // from answer button to answer button, Space answers the focused one
-    // (the button itself does that) and so does Return. True when the
-    // message was handled and must not be dispatched.
+    // The keyboard between the message queue and the window: on the title
+    // screen Return and Space start the game; then Tab moves from answer
+    // button to answer button, Space answers the focused one (the button
+    // itself does that) and so does Return. True when the message was
+    // handled and must not be dispatched.
     bool routeDialogKeys(MSG &message);
-
-    // The window's operations: the disc for the answer age, the answer
-    // buttons for the stage, and the stored best time.
-    void DrawDisc() override;
-    void LayoutBoard() override;
-    void LoadBestTime() override;
-    void SaveBestTime() override;
-    std::optional<std::int32_t> ReadBestTime() override;
-
-    // Cls and Refresh of the drawing surface.
-    void Cls();
-    void Refresh();
 
     // One tenth of a second of play; Timer1 calls it while it runs.
     void Timer1Tick();
@@ -85,10 +74,7 @@ public:
     const TextLabel &Label1() const { return m_label1; }
     const TextLabel &Label2() const { return m_label2; }
     const ControlArray &Command1() const { return *m_command1; }
-    bool Timer1Enabled() const { return m_timer1Enabled; }
-    const DrawingSurface &surface() const { return *m_surface; }
     const GameState &state() const { return m_state; }
-    const BestTimeFile &record() const { return m_record; }
     DpiScale scale() const { return m_scale; }
 
 private:
@@ -102,15 +88,12 @@ private:
     void fitClientArea(const POINT *corner = nullptr);
     void centreOnWorkArea();
     void changeDpi(int dpi, const RECT &suggested);
-    void paint();
+    void placeButtons();
+    void paint(HDC dc, const RECT &area);
     void pressLabel(POINT device);
     void releaseLabel(POINT device);
     const TextLabel *labelAt(POINT device) const;
     void command(int id, HWND control);
-    void answerClicked(int index);
-    void placeButton(int index, const StageLayout &layout, const BoardRect &board);
-    void placeStageButtons();
-    BoardRect deviceBoard() const;
     void rememberFocus(bool active);
     void closeWindow();
     void endSession();
@@ -118,14 +101,24 @@ private:
 
     // FlowHost
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
+    void Cls() override;
+    void CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels) override;
+    void Refresh() override;
+    BoardRect DeviceBoard(const BoardRect &board) const override;
+    Size SizeButton(int index, int width, int height) override;
+    void PlaceButton(int index, int left, int top) override;
+    void SetCaption(int index, const std::string &caption) override;
+    std::string Caption(int index) const override;
+    void HideButton(int index) override;
     void SetTimerEnabled(bool enabled) override;
     void CreateAnswerButtons() override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
+    void ReportSaveFailure(const std::string &line) override;
 
     Seams m_seams;
     GameState m_state;
-    BestTimeFile m_record;
+    std::unique_ptr<BestTimeFile> m_file;
     HWND m_hwnd = nullptr;
     DpiScale m_scale;
     std::unique_ptr<FontSet> m_fonts;
@@ -133,12 +126,8 @@ private:
     TextLabel m_label2;
     TextLabel m_label1;
     std::unique_ptr<ControlArray> m_command1;
-    bool m_timer1Enabled = false;
     GameFlow m_flow;
     const TextLabel *m_pressedLabel = nullptr;
     HWND m_lastFocus = nullptr;
-    bool m_focusCue = false;   // the keyboard moved the focus: show where
-    int m_openBoxes = 0;       // message boxes open now, nested
-    bool m_unloaded = false;   // the close handler has saved
-    bool m_ending = false;     // closing from inside a box: no more boxes
+    bool m_focusCue = false; // the keyboard moved the focus: show where
 };

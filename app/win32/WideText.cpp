@@ -17,3 +17,14 @@ std::wstring widen(const std::string &utf8)
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
     return wide;
 }
+
+std::string narrow(const std::wstring &utf16)
+{
+    if (utf16.empty())
+        return {};
+    const int size = static_cast<int>(utf16.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, bytes.data(), length, nullptr, nullptr);
+    return bytes;
+}

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <new>
 
 DrawingSurface::DrawingSurface(int width, int height, std::uint32_t background, DpiScale scale)
@@ -14,63 +15,66 @@ DrawingSurface::DrawingSurface(int width, int height, std::uint32_t background, 
     , m_background(background)
     , m_scale(scale)
     , m_pixels(static_cast<std::size_t>(width) * height, background)
+    , m_bitmap(std::make_unique<Bitmap>(width, height, scale))
 {
-    makeBitmap();
-}
-
-DrawingSurface::~DrawingSurface()
-{
-    freeBitmap();
-}
-
-void DrawingSurface::makeBitmap()
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = deviceWidth();
-    info.bmiHeader.biHeight = -deviceHeight(); // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void *bits = nullptr;
-    m_dc = CreateCompatibleDC(nullptr);
-    m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!m_dc || !m_bitmap || !bits) {
-        freeBitmap();
-        throw std::bad_alloc();
-    }
-    m_bits = static_cast<std::uint32_t *>(bits);
-    m_previous = SelectObject(m_dc, m_bitmap);
-
-    // Where each game column and row begins on the device; both share one
-    // table, sized for the longer side.
-    m_edges.resize(static_cast<std::size_t>(std::max(m_width, m_height)) + 1);
-    for (std::size_t v = 0; v < m_edges.size(); ++v)
-        m_edges[v] = m_scale.px(static_cast<int>(v));
     showOnBitmap(0, 0, m_width, m_height);
 }
 
-void DrawingSurface::freeBitmap()
+DrawingSurface::~DrawingSurface() = default;
+
+DrawingSurface::Bitmap::Bitmap(int width, int height, DpiScale scale)
 {
-    if (m_dc && m_previous)
-        SelectObject(m_dc, m_previous);
-    if (m_bitmap)
-        DeleteObject(m_bitmap);
-    if (m_dc)
-        DeleteDC(m_dc);
-    m_dc = nullptr;
-    m_bitmap = nullptr;
-    m_previous = nullptr;
-    m_bits = nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = scale.px(width);
+    info.bmiHeader.biHeight = -scale.px(height); // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void *rows = nullptr;
+    dc = CreateCompatibleDC(nullptr);
+    bitmap = dc ? CreateDIBSection(dc, &info, DIB_RGB_COLORS, &rows, nullptr, 0) : nullptr;
+    if (!bitmap || !rows) {
+        release();
+        throw std::bad_alloc();
+    }
+    bits = static_cast<std::uint32_t *>(rows);
+    previous = SelectObject(dc, bitmap);
+
+    // Where each game column and row begins on the device; both share one
+    // table, sized for the longer side.
+    edges.resize(static_cast<std::size_t>(std::max(width, height)) + 1);
+    for (std::size_t v = 0; v < edges.size(); ++v)
+        edges[v] = scale.px(static_cast<int>(v));
+}
+
+DrawingSurface::Bitmap::~Bitmap()
+{
+    release();
+}
+
+void DrawingSurface::Bitmap::release()
+{
+    if (dc && previous)
+        SelectObject(dc, previous);
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (dc)
+        DeleteDC(dc);
+    dc = nullptr;
+    bitmap = nullptr;
+    previous = nullptr;
 }
 
 void DrawingSurface::setScale(DpiScale scale)
 {
     if (scale == m_scale)
         return;
-    freeBitmap();
+    // Made first, so that a bitmap that cannot be made leaves the old one.
+    auto bitmap = std::make_unique<Bitmap>(m_width, m_height, scale);
+    m_bitmap = std::move(bitmap);
     m_scale = scale;
-    makeBitmap();
+    showOnBitmap(0, 0, m_width, m_height);
 }
 
 void DrawingSurface::Cls()
@@ -103,28 +107,25 @@ void DrawingSurface::copyBlock(int left, int top, int width, int height, const s
 void DrawingSurface::showOnBitmap(int left, int top, int right, int bottom)
 {
     const int stride = deviceWidth();
-    const int deviceLeft = m_edges[left];
-    const int deviceRight = m_edges[right];
+    const std::vector<int> &edges = m_bitmap->edges;
+    const int deviceLeft = edges[left];
+    const int deviceRight = edges[right];
     for (int y = top; y < bottom; ++y) {
         // One device row from the game row, each pixel as wide as its
         // column, then the same row again for the rest of the block.
-        std::uint32_t *first = m_bits + static_cast<std::size_t>(m_edges[y]) * stride;
+        std::uint32_t *const bits = m_bitmap->bits;
+        std::uint32_t *first = bits + static_cast<std::size_t>(edges[y]) * stride;
         const std::uint32_t *from = &m_pixels[index(0, y)];
         for (int x = left; x < right; ++x)
-            std::fill(first + m_edges[x], first + m_edges[x + 1], from[x]);
-        for (int row = m_edges[y] + 1; row < m_edges[y + 1]; ++row)
-            std::memcpy(m_bits + static_cast<std::size_t>(row) * stride + deviceLeft, first + deviceLeft,
+            std::fill(first + edges[x], first + edges[x + 1], from[x]);
+        for (int row = edges[y] + 1; row < edges[y + 1]; ++row)
+            std::memcpy(bits + static_cast<std::size_t>(row) * stride + deviceLeft, first + deviceLeft,
                         sizeof(std::uint32_t) * (deviceRight - deviceLeft));
     }
 }
 
 void DrawingSurface::paint(HDC dc, const RECT &area) const
 {
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_dc, area.left,
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, m_bitmap->dc, area.left,
            area.top, SRCCOPY);
-}
-
-std::uint32_t DrawingSurface::devicePixel(int x, int y) const
-{
-    return m_bits[static_cast<std::size_t>(y) * deviceWidth() + x] & 0xFFFFFFu;
 }

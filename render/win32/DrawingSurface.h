@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The window's persistent picture of its client area. Drawing goes here,
@@ -38,6 +39,7 @@ public:
     void copyBlock(int left, int top, int width, int height, const std::uint32_t *pixels);
 
     // The density of the window changed: the bitmap is made anew at it.
+    // When it cannot be made (std::bad_alloc), the surface stays as it was.
     void setScale(DpiScale scale);
 
     // Copies the device rectangle `area` of the bitmap to `dc` at the same
@@ -50,14 +52,29 @@ public:
     int deviceWidth() const { return m_scale.px(m_width); }
     int deviceHeight() const { return m_scale.px(m_height); }
     std::uint32_t background() const { return m_background; }
-    // The colour at game pixel (x, y) and at device pixel (x, y), 0xRRGGBB.
-    std::uint32_t pixel(int x, int y) const { return m_pixels[index(x, y)] & 0xFFFFFFu; }
-    std::uint32_t devicePixel(int x, int y) const;
 
 private:
+    // A 32-bit bitmap of the surface at one density, in a memory context
+    // of its own; made whole or not at all (std::bad_alloc).
+    class Bitmap
+    {
+    public:
+        Bitmap(int width, int height, DpiScale scale);
+        ~Bitmap();
+        Bitmap(const Bitmap &) = delete;
+        Bitmap &operator=(const Bitmap &) = delete;
+
+        HDC dc = nullptr;
+        HBITMAP bitmap = nullptr;
+        HGDIOBJ previous = nullptr;
+        std::uint32_t *bits = nullptr; // rows, top first, no padding
+        std::vector<int> edges;        // device edge of every game column and row
+
+    private:
+        void release();
+    };
+
     std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * m_width + x; }
-    void makeBitmap();
-    void freeBitmap();
     // Shows game pixels [left, right) x [top, bottom) on the bitmap.
     void showOnBitmap(int left, int top, int right, int bottom);
 
@@ -66,10 +83,6 @@ private:
     std::uint32_t m_background;
     DpiScale m_scale;
     std::vector<std::uint32_t> m_pixels;
-    RECT m_drawn{};                 // game pixels written since the last clear
-    HDC m_dc = nullptr;             // a memory context holding the bitmap
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_previous = nullptr;
-    std::uint32_t *m_bits = nullptr; // the bitmap's rows, top first, no padding
-    std::vector<int> m_edges;        // device edge of every game column and row
+    RECT m_drawn{}; // game pixels written since the last clear
+    std::unique_ptr<Bitmap> m_bitmap;
 };

@@ -458,8 +458,10 @@ TEST_F(GameFlowTest, AnAnswerIsJudgedByTheNumberOnItsButton)
     const auto right = std::find(host.captions.begin(), host.captions.end(), "12") - host.captions.begin();
     flow.answerClicked(static_cast<int>(right));
     EXPECT_EQ(host.boxes, std::vector<std::string>{Right});
-    host.captions[0] = " " + std::to_string(host.state.answerAge);
-    host.captions[1] = " " + std::to_string(host.state.answerAge);
+    // Appended, not prefixed: MinGW's GCC 12 warns falsely on " " + string.
+    const std::string blankFirst = std::string(" ").append(std::to_string(host.state.answerAge));
+    host.captions[0] = blankFirst;
+    host.captions[1] = blankFirst;
     flow.answerClicked(0);
     EXPECT_EQ(host.boxes.back(), Retry);
 }

@@ -177,7 +177,8 @@ launch "$work/game"
 xdotool mousemove $((x0 + 20)) $((y0 - 8)) click 1
 expect_box ハイスコア "^クリアまでの最短時間 $(seconds_of "$best")秒\$" OK
 press OK
-click 100 200
+# Started from the keyboard: Return on the title screen, as a click.
+xdotool key Return
 answer_wrongly none
 expect_box Tamblo '^また挑戦しますか？$' 'はい いいえ'
 press はい
@@ -186,6 +187,9 @@ expect_box Tamblo '^また挑戦しますか？$' 'はい いいえ'
 press いいえ
 ended_with 0 "No to the retry question"
 record_holds "$record" "$best" || die "closing changed the record: $(od -c "$record")"
+# The saves' lock and temporary files went with them.
+[ "$(ls -A "$work/game")" = "$(printf 'HighScore.mtt\ntamblo.exe')" ] \
+    || die "files left beside the program: $(ls -A "$work/game")"
 
 part "a folder beside the program that cannot be written: the record in %APPDATA%"
 readonly=$work/readonly

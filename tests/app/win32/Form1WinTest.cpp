@@ -10,6 +10,7 @@
 #include "app/RandomSource.h"
 #include "board/StageLayout.h"
 #include "render/PhaseDisc.h"
+#include "tests/render/win32/DeviceCapture.h"
 
 #include <windows.h>
 
@@ -22,6 +23,7 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,75 @@ void pump(Form1 &form)
         DispatchMessageW(&message);
     }
 }
+
+// Whether Timer1 runs: a running timer has a WM_TIMER waiting once its
+// interval has passed.
+bool timerRuns(const Form1 &form)
+{
+    Sleep(150);
+    MSG message;
+    return PeekMessageW(&message, form.hwnd(), WM_TIMER, WM_TIMER, PM_NOREMOVE) && message.wParam == Form1::Timer1Id;
+}
+
+// The window's client area as it paints itself, read at game pixels.
+class Screen
+{
+public:
+    explicit Screen(const Form1 &form)
+        : m_scale(form.scale()), m_capture(m_scale.px(Form1::ClientWidth), m_scale.px(Form1::ClientHeight))
+    {
+        DeviceCapture::printClient(form.hwnd(), m_capture);
+    }
+    // Game pixel (x, y), read one device pixel inside its block.
+    std::uint32_t pixel(int x, int y) const
+    {
+        return m_capture.at(m_scale.px(x) + (m_scale.px(1) > 1 ? 1 : 0), m_scale.px(y) + (m_scale.px(1) > 1 ? 1 : 0));
+    }
+
+private:
+    DpiScale m_scale;
+    DeviceCapture m_capture;
+};
+
+void expectDisc(const Form1 &form)
+{
+    const Screen screen(form);
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(form.state().answerAge, Form1::Background);
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        for (int x = 0; x < PhaseDisc::Side; ++x)
+            ASSERT_EQ(screen.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y), picture[y * PhaseDisc::Side + x] & 0xFFFFFFu)
+                << "game (" << x << ", " << y << ") at " << form.scale().dpi() << " dpi";
+}
+
+// Makes the system refuse the answer buttons from the `first`-th one this
+// thread creates on, through the hook that may veto any window's creation.
+class RefusedButtons
+{
+public:
+    explicit RefusedButtons(int first)
+    {
+        s_left = first;
+        m_hook = SetWindowsHookExW(WH_CBT, refuse, nullptr, GetCurrentThreadId());
+    }
+    ~RefusedButtons() { UnhookWindowsHookEx(m_hook); }
+    RefusedButtons(const RefusedButtons &) = delete;
+    RefusedButtons &operator=(const RefusedButtons &) = delete;
+    bool active() const { return m_hook != nullptr; }
+
+private:
+    static LRESULT CALLBACK refuse(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_CREATEWND) {
+            const CREATESTRUCTW *created = reinterpret_cast<CBT_CREATEWNDW *>(lParam)->lpcs;
+            const auto name = reinterpret_cast<ULONG_PTR>(created->lpszClass);
+            if (name > 0xFFFF && _wcsicmp(created->lpszClass, L"BUTTON") == 0 && --s_left <= 0)
+                return 1;
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static inline int s_left = 0;
+    HHOOK m_hook;
+};
 
 class Form1Win : public ::testing::Test
 {
@@ -187,8 +258,10 @@ TEST_F(Form1Win, TitleScreenIsTheDesignedWindow)
     EXPECT_EQ(element0.right, form.scale().px(209));
     EXPECT_EQ(element0.bottom, form.scale().px(457));
     EXPECT_EQ(GetDlgCtrlID(form.Command1().item(0)), ControlArray::FirstId);
-    EXPECT_EQ(form.surface().pixel(100, 100), 0x000040u);
-    EXPECT_FALSE(form.Timer1Enabled());
+    const Screen screen(form);
+    EXPECT_EQ(screen.pixel(1, 1), 0x000040u);
+    EXPECT_EQ(screen.pixel(198, 1), 0x000040u);
+    EXPECT_FALSE(timerRuns(form));
     EXPECT_TRUE(form.Label1().visible);
     EXPECT_EQ(form.Label1().caption, L"\u3000" + std::wstring(24, L' ') + L"Tamblo");
     EXPECT_EQ(form.Label2().caption, L"クリックしてください");
@@ -218,14 +291,10 @@ TEST_F(Form1Win, StartShowsTheDiscTheQuestionAndStageZero)
     const int age = form.state().answerAge;
     click(form, device(form, 100, 200));
 
-    EXPECT_TRUE(form.Timer1Enabled());
+    EXPECT_TRUE(timerRuns(form));
     EXPECT_EQ(form.Label2().top, 227);
     EXPECT_EQ(form.Label2().caption, L"この月の月齢は？");
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(age, Form1::Background);
-    for (int y = 0; y < PhaseDisc::Side; ++y)
-        for (int x = 0; x < PhaseDisc::Side; ++x)
-            ASSERT_EQ(form.surface().pixel(PhaseDisc::Left + x, PhaseDisc::Top + y),
-                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
+    expectDisc(form);
 
     ASSERT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
     const RECT first = form.Command1().place(0);
@@ -417,10 +486,69 @@ TEST_F(Form1Win, ANewDensityDoublesTheWindowAndKeepsTheGame)
     EXPECT_EQ(form.Command1().caption(0), captions[0]);
     EXPECT_EQ(form.Command1().caption(1), captions[1]);
     // The disc is still there, every game pixel a block of the new size.
-    EXPECT_EQ(form.surface().deviceWidth(), scale.px(200));
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(form.state().answerAge, Form1::Background);
-    for (int y = 0; y < PhaseDisc::Side; ++y)
-        for (int x = 0; x < PhaseDisc::Side; ++x)
-            ASSERT_EQ(form.surface().devicePixel(scale.px(PhaseDisc::Left + x) + 1, scale.px(PhaseDisc::Top + y) + 1),
-                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
+    expectDisc(form);
+
+    // A density whose fonts and bitmap cannot be made: the window stays as
+    // it was, and nothing leaves its window procedure.
+    const DpiScale before = form.scale();
+    RECT huge{0, 0, 60000, 60000};
+    SendMessageW(form.hwnd(), WM_DPICHANGED, MAKEWPARAM(65535, 65535), reinterpret_cast<LPARAM>(&huge));
+    pump(form);
+    EXPECT_EQ(form.scale(), before);
+    GetClientRect(form.hwnd(), &client);
+    EXPECT_EQ(client.right, before.px(200));
+    EXPECT_EQ(client.bottom, before.px(450));
+    EXPECT_EQ(form.Command1().caption(1), captions[1]);
+    EXPECT_EQ(form.Command1().place(1).right, before.px(190));
+    expectDisc(form);
+}
+
+TEST_F(Form1Win, ReturnOrSpaceOnTheTitleScreenStartsTheGame)
+{
+    for (const WPARAM key : {VK_RETURN, VK_SPACE}) {
+        Form1 form(GetModuleHandleW(nullptr), seams());
+        form.Show(SW_SHOWNORMAL);
+        SetForegroundWindow(form.hwnd());
+        SetFocus(form.hwnd());
+        pump(form);
+        // A key held down since before the window came does not start it.
+        keyDown(form, key, true);
+        EXPECT_TRUE(form.Label1().visible);
+        EXPECT_FALSE(timerRuns(form));
+
+        keyDown(form, key);
+        EXPECT_FALSE(form.Label1().visible);
+        EXPECT_EQ(form.Label2().caption, L"この月の月齢は？");
+        EXPECT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
+        EXPECT_TRUE(timerRuns(form));
+        expectDisc(form);
+        EXPECT_TRUE(boxes.empty());
+    }
+}
+
+TEST_F(Form1Win, ButtonsTheSystemRefusesLeaveAConsistentWindow)
+{
+    {
+        // Element 0 comes with the window: without it there is no window.
+        const RefusedButtons refused(1);
+        ASSERT_TRUE(refused.active());
+        EXPECT_THROW(Form1(GetModuleHandleW(nullptr), seams()), std::runtime_error);
+        EXPECT_EQ(FindWindowW(Form1::ClassName, nullptr), nullptr);
+    }
+
+    // The others come at the start: the title stays while one is refused,
+    // and the next start makes the ones still missing.
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    {
+        const RefusedButtons refused(10);
+        click(form, device(form, 100, 200));
+    }
+    EXPECT_TRUE(form.Label1().visible);
+    EXPECT_EQ(shownIndices(form), std::vector<int>{});
+    EXPECT_FALSE(timerRuns(form));
+    click(form, device(form, 100, 200));
+    EXPECT_FALSE(form.Label1().visible);
+    EXPECT_EQ(form.Command1().count(), StageLayout::ButtonCount);
+    EXPECT_EQ(shownIndices(form), (std::vector<int>{0, 1}));
+    EXPECT_TRUE(timerRuns(form));
 }

@@ -4,24 +4,46 @@
 #include "render/PhaseDisc.h"
 #include "render/win32/DpiScale.h"
 #include "render/win32/DrawingSurface.h"
+#include "tests/render/win32/DeviceCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace {
 constexpr std::uint32_t Navy = 0xFF000040u;
 
-// Every device pixel must show the game pixel whose scaled square holds it.
+// The surface's picture on the device, as a paint gives it to the screen.
+class Painted
+{
+public:
+    explicit Painted(const DrawingSurface &surface)
+        : m_scale(surface.scale()), m_capture(surface.deviceWidth(), surface.deviceHeight())
+    {
+        surface.paint(m_capture.dc(), RECT{0, 0, surface.deviceWidth(), surface.deviceHeight()});
+    }
+    // Game pixel (x, y): the first device pixel of its block.
+    std::uint32_t pixel(int x, int y) const { return m_capture.at(m_scale.px(x), m_scale.px(y)); }
+    std::uint32_t devicePixel(int x, int y) const { return m_capture.at(x, y); }
+
+private:
+    DpiScale m_scale;
+    DeviceCapture m_capture;
+};
+
+// Every device pixel must show the game pixel whose scaled square holds it:
+// each game pixel a sharp block.
 void expectDeviceShowsGamePixels(const DrawingSurface &surface)
 {
     const DpiScale scale = surface.scale();
+    const Painted painted(surface);
     for (int y = 0; y < surface.height(); ++y) {
         for (int x = 0; x < surface.width(); ++x) {
             for (int dy = scale.px(y); dy < scale.px(y + 1); ++dy) {
                 for (int dx = scale.px(x); dx < scale.px(x + 1); ++dx) {
-                    ASSERT_EQ(surface.devicePixel(dx, dy), surface.pixel(x, y))
+                    ASSERT_EQ(painted.devicePixel(dx, dy), painted.pixel(x, y))
                         << "device (" << dx << ", " << dy << ") of game (" << x << ", " << y << ") at "
                         << scale.dpi() << " dpi";
                 }
@@ -32,9 +54,20 @@ void expectDeviceShowsGamePixels(const DrawingSurface &surface)
 
 void expectAllBackground(const DrawingSurface &surface)
 {
+    const Painted painted(surface);
     for (int y = 0; y < surface.deviceHeight(); ++y)
         for (int x = 0; x < surface.deviceWidth(); ++x)
-            ASSERT_EQ(surface.devicePixel(x, y), 0x000040u) << "at device (" << x << ", " << y << ")";
+            ASSERT_EQ(painted.devicePixel(x, y), 0x000040u) << "at device (" << x << ", " << y << ")";
+}
+
+void expectDisc(const DrawingSurface &surface, const PhaseDisc::Picture &picture)
+{
+    const Painted painted(surface);
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        for (int x = 0; x < PhaseDisc::Side; ++x)
+            ASSERT_EQ(painted.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y),
+                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu)
+                << "game (" << x << ", " << y << ") at " << surface.scale().dpi() << " dpi";
 }
 } // namespace
 
@@ -67,10 +100,7 @@ TEST(DrawingSurfaceWin, DiscIsCopiedAsSharpBlocksAtEveryDensity)
         for (const int dpi : {96, 120, 144, 192}) {
             DrawingSurface surface(200, 450, Navy, DpiScale(dpi));
             surface.copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
-            for (int y = 0; y < PhaseDisc::Side; ++y)
-                for (int x = 0; x < PhaseDisc::Side; ++x)
-                    ASSERT_EQ(surface.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y),
-                              picture[y * PhaseDisc::Side + x] & 0xFFFFFFu);
+            expectDisc(surface, picture);
             expectDeviceShowsGamePixels(surface);
         }
     }
@@ -90,8 +120,8 @@ TEST(DrawingSurfaceWin, ClsClearsWhatWasDrawnAndANewDiscReplacesTheOld)
     surface.Cls();
     const PhaseDisc::Picture &dark = PhaseDisc::cached(0, Navy);
     surface.copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, dark.data());
-    EXPECT_EQ(surface.pixel(100, 100), 0x000000u);
-    EXPECT_EQ(surface.devicePixel(200, 200), 0x000000u);
+    EXPECT_EQ(Painted(surface).pixel(100, 100), 0x000000u);
+    EXPECT_EQ(Painted(surface).devicePixel(200, 200), 0x000000u);
     expectDeviceShowsGamePixels(surface);
 }
 
@@ -103,10 +133,19 @@ TEST(DrawingSurfaceWin, ANewDensityKeepsThePicture)
     for (const int dpi : {192, 144, 96}) {
         surface.setScale(DpiScale(dpi));
         EXPECT_EQ(surface.deviceWidth(), DpiScale(dpi).px(200));
-        EXPECT_EQ(surface.pixel(130, 100), picture[50 * PhaseDisc::Side + 80] & 0xFFFFFFu);
+        expectDisc(surface, picture);
         expectDeviceShowsGamePixels(surface);
     }
     // What was drawn before the change is still cleared by Cls.
+    surface.Cls();
+    expectAllBackground(surface);
+
+    // A density whose bitmap cannot be made leaves the surface as it was.
+    surface.copyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
+    EXPECT_THROW(surface.setScale(DpiScale(65535)), std::bad_alloc);
+    EXPECT_EQ(surface.scale(), DpiScale(96));
+    EXPECT_EQ(surface.deviceWidth(), 200);
+    expectDisc(surface, picture);
     surface.Cls();
     expectAllBackground(surface);
 }
@@ -117,10 +156,11 @@ TEST(DrawingSurfaceWin, BlocksReachingPastTheEdgeAreCut)
     const std::vector<std::uint32_t> block(10 * 10, PhaseDisc::Lit);
     surface.copyBlock(195, 445, 10, 10, block.data());
     surface.copyBlock(-5, -5, 10, 10, block.data());
-    EXPECT_EQ(surface.pixel(199, 449), 0xFFFF00u);
-    EXPECT_EQ(surface.pixel(194, 449), 0x000040u);
-    EXPECT_EQ(surface.pixel(0, 0), 0xFFFF00u);
-    EXPECT_EQ(surface.pixel(4, 4), 0xFFFF00u);
-    EXPECT_EQ(surface.pixel(5, 5), 0x000040u);
+    const Painted painted(surface);
+    EXPECT_EQ(painted.pixel(199, 449), 0xFFFF00u);
+    EXPECT_EQ(painted.pixel(194, 449), 0x000040u);
+    EXPECT_EQ(painted.pixel(0, 0), 0xFFFF00u);
+    EXPECT_EQ(painted.pixel(4, 4), 0xFFFF00u);
+    EXPECT_EQ(painted.pixel(5, 5), 0x000040u);
     expectDeviceShowsGamePixels(surface);
 }
