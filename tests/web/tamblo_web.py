@@ -96,6 +96,13 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
+    def do_GET(self):
+        # A server whose `module_gate` is closed keeps the module back.
+        gate = getattr(self.server, 'module_gate', None)
+        if gate is not None and self.path.endswith('.wasm'):
+            gate.wait(30)
+        super().do_GET()
+
 
 def chromium(ratio=1, size=(600, 800), throttle_hidden=False, prefs=None, downloads=None):
     """A headless Chromium with a profile of its own."""
