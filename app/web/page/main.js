@@ -37,6 +37,33 @@
     let startWaiting = false;
     let storageFailure = '';
     let releaseLock = null;
+    const RecordKey = 'HighScore.mtt';
+
+    // Another tab's save reaches this page's storage with a message of its
+    // own, which may come a moment after that tab has let go of the lock.
+    // A save that had to wait for the lock therefore waits, under it, for
+    // that tab's change (the storage event), at most a tenth of a second:
+    // a tab whose save changed nothing sends none.
+    let recordChanges = 0;
+    let changesBeforeWait = null;
+    let changeWaiter = null;
+    addEventListener('storage', event => {
+        if (event.key !== RecordKey && event.key !== null)
+            return;
+        ++recordChanges;
+        if (changeWaiter)
+            changeWaiter();
+    });
+
+    function awaitOtherTabsWrite(done) {
+        const finish = () => {
+            clearTimeout(timer);
+            changeWaiter = null;
+            done();
+        };
+        const timer = setTimeout(finish, 100);
+        changeWaiter = finish;
+    }
     const encoder = new TextEncoder();
 
     function button(index) {
@@ -197,9 +224,20 @@
             if (!navigator.locks)
                 return Promise.resolve(true);
             return new Promise(resolve => {
-                navigator.locks.request('HighScore.mtt', {ifAvailable: true}, lock => {
-                    resolve(lock !== null);
-                    return lock && new Promise(release => { releaseLock = release; });
+                navigator.locks.request(RecordKey, {ifAvailable: true}, lock => {
+                    if (lock === null) {
+                        if (changesBeforeWait === null)
+                            changesBeforeWait = recordChanges;
+                        resolve(false);
+                        return undefined;
+                    }
+                    const waited = changesBeforeWait;
+                    changesBeforeWait = null;
+                    if (waited === null || recordChanges !== waited)
+                        resolve(true);
+                    else
+                        awaitOtherTabsWrite(() => resolve(true));
+                    return new Promise(release => { releaseLock = release; });
                 }).catch(error => {
                     // A page that may not use locks (an opaque origin) has
                     // no other tab to keep apart from.
