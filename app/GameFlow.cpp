@@ -4,7 +4,9 @@
 #include "GameFlow.h"
 #include "FlowHost.h"
 #include "../board/StageLayout.h"
+#include "../record/BestTimeFormat.h"
 #include "../record/BestTimeRecord.h"
+#include "../record/RecordStore.h"
 #include "../record/TimeText.h"
 #include "../render/PhaseDisc.h"
 
@@ -263,6 +265,26 @@ bool GameFlow::keep(const BestTimeRecord::Saved &saved)
     }
     m_state.bestTenths = *saved.kept;
     return true;
+}
+
+bool GameFlow::takeRecordFile(std::string_view bytes, bool complete)
+{
+    const std::optional<std::int32_t> brought = BestTimeFormat::parse(bytes, complete);
+    if (!brought)
+        return false;
+    if (*brought < m_state.bestTenths)
+        m_state.bestTenths = *brought;
+    SaveBestTime();
+    showHighScore();
+    return true;
+}
+
+std::string GameFlow::recordFileText() const
+{
+    const RecordStore::Prefix stored = m_record.store().read(BestTimeRecord::PrefixSize);
+    if (stored.status == RecordStore::Status::Done && stored.complete)
+        return stored.bytes;
+    return BestTimeFormat::line(m_state.bestTenths);
 }
 
 void GameFlow::unload()

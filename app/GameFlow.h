@@ -62,6 +62,14 @@ public:
     // fails. True when the record keeps a time.
     void LoadBestTime();
     bool SaveBestTime();
+    // A record file that the player brings from elsewhere (its first bytes,
+    // and whether they are all of it): its time is taken as another copy's
+    // would be, the record keeping the better one, and the best-time box
+    // shows the result. False, with nothing changed, when it holds no time.
+    bool takeRecordFile(std::string_view bytes, bool complete);
+    // The record as a file carries it: the stored bytes as they are, or
+    // the line of the best time when nothing whole can be read.
+    std::string recordFileText() const;
 
     // The window is closing, by its close button, the end of a session or
     // a signal: every box from now on answers itself (No to a question)

@@ -3,7 +3,6 @@
 
 #include "Form1.h"
 #include "Page.h"
-#include "record/BestTimeFormat.h"
 
 #include <cstdint>
 #include <optional>
@@ -52,24 +51,13 @@ void Form1::showHighScore()
 void Form1::loadRecordFile(const std::string &bytes, bool complete)
 {
     deliverTicks();
-    // The loaded time is saved as another copy's would be: the record keeps
-    // the better of it and the stored one, and the box then shows the best
-    // time kept.
-    if (const std::optional<std::int32_t> loaded = BestTimeFormat::parse(bytes, complete); !loaded)
+    if (!m_flow.takeRecordFile(bytes, complete))
         Page::logError("tamblo: the loaded file holds no time; the record is unchanged");
-    else if (const BestTimeRecord::Saved saved = m_record.save(*loaded); !saved.kept)
-        ReportSaveFailure(m_record.failureLine(saved.reason));
-    m_flow.showHighScore();
 }
 
 std::string Form1::recordFileText()
 {
-    // What the storage holds, byte for byte, when it holds anything: the
-    // file then says on the desktop what it says here.
-    if (const RecordStore::Prefix stored = m_store.read(BestTimeRecord::PrefixSize);
-        stored.status == RecordStore::Status::Done && stored.complete)
-        return stored.bytes;
-    return BestTimeFormat::line(m_state.bestTenths);
+    return m_flow.recordFileText();
 }
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)

@@ -465,3 +465,27 @@ TEST_F(GameFlowTest, AnAnswerIsJudgedByTheNumberOnItsButton)
     flow.answerClicked(0);
     EXPECT_EQ(host.boxes.back(), Retry);
 }
+
+TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
+{
+    host.store.holds(500);
+    flow.load();
+    // A better time is stored and shown; a worse one changes nothing but
+    // is shown all the same; a file with no time is refused untouched.
+    EXPECT_TRUE(flow.takeRecordFile("321\r\n", true));
+    EXPECT_EQ(host.store.bytes, "321\r\n");
+    EXPECT_EQ(host.state.bestTenths, 321);
+    EXPECT_TRUE(flow.takeRecordFile("800\r\n", true));
+    EXPECT_EQ(host.store.bytes, "321\r\n");
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{"クリアまでの最短時間 32.1秒", "クリアまでの最短時間 32.1秒"}));
+    EXPECT_FALSE(flow.takeRecordFile("12", false));
+    EXPECT_FALSE(flow.takeRecordFile("abc", true));
+    EXPECT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.state.bestTenths, 321);
+
+    // The file handed out is the stored text, byte for byte.
+    host.store.bytes = "  42,\r\n";
+    EXPECT_EQ(flow.recordFileText(), "  42,\r\n");
+    host.store.bytes.reset();
+    EXPECT_EQ(flow.recordFileText(), "321\r\n");
+}
