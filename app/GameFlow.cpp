@@ -269,14 +269,15 @@ bool GameFlow::keep(const BestTimeRecord::Saved &saved)
 
 bool GameFlow::takeRecordFile(std::string_view bytes, bool complete)
 {
+    // The box shows the best time afterwards either way, so the player
+    // sees what the record keeps.
     const std::optional<std::int32_t> brought = BestTimeFormat::parse(bytes, complete);
-    if (!brought)
-        return false;
-    if (*brought < m_state.bestTenths)
+    if (brought && *brought < m_state.bestTenths)
         m_state.bestTenths = *brought;
-    SaveBestTime();
+    if (brought)
+        SaveBestTime();
     showHighScore();
-    return true;
+    return brought.has_value();
 }
 
 std::string GameFlow::recordFileText() const

@@ -65,7 +65,7 @@ public:
     // A record file that the player brings from elsewhere (its first bytes,
     // and whether they are all of it): its time is taken as another copy's
     // would be, the record keeping the better one, and the best-time box
-    // shows the result. False, with nothing changed, when it holds no time.
+    // shows the result. False, the record unchanged, when it holds no time.
     bool takeRecordFile(std::string_view bytes, bool complete);
     // The record as a file carries it: the stored bytes as they are, or
     // the line of the best time when nothing whole can be read.

@@ -470,17 +470,19 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
 {
     host.store.holds(500);
     flow.load();
-    // A better time is stored and shown; a worse one changes nothing but
-    // is shown all the same; a file with no time is refused untouched.
+    // A better time is stored and shown; a worse one, or a file with no
+    // time, changes nothing, and the box shows the time kept.
     EXPECT_TRUE(flow.takeRecordFile("321\r\n", true));
     EXPECT_EQ(host.store.bytes, "321\r\n");
     EXPECT_EQ(host.state.bestTenths, 321);
     EXPECT_TRUE(flow.takeRecordFile("800\r\n", true));
     EXPECT_EQ(host.store.bytes, "321\r\n");
     EXPECT_EQ(host.boxes, (std::vector<std::string>{"クリアまでの最短時間 32.1秒", "クリアまでの最短時間 32.1秒"}));
+    host.store.steps.clear();
     EXPECT_FALSE(flow.takeRecordFile("12", false));
     EXPECT_FALSE(flow.takeRecordFile("abc", true));
-    EXPECT_EQ(host.boxes.size(), 2u);
+    EXPECT_EQ(host.boxes.size(), 4u);
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "replace"), 0);
     EXPECT_EQ(host.state.bestTenths, 321);
 
     // The file handed out is the stored text, byte for byte.
