@@ -16,12 +16,10 @@ namespace {
 using Status = RecordStore::Status;
 using Clock = std::chrono::steady_clock;
 
-// Asks again while the store answers Busy, until `wait` has passed since
-// the first answer.
+// Asks again while the store answers Busy, until `deadline`.
 template <typename Step>
-auto untilSettled(RecordStore &store, std::chrono::milliseconds wait, Step step)
+auto untilSettled(RecordStore &store, Clock::time_point deadline, Step step)
 {
-    const Clock::time_point deadline = store.now() + wait;
     for (;;) {
         auto reply = step();
         if (reply.status != Status::Busy || store.now() >= deadline)
@@ -32,7 +30,8 @@ auto untilSettled(RecordStore &store, std::chrono::milliseconds wait, Step step)
 
 RecordStore::Prefix readSettled(RecordStore &store)
 {
-    return untilSettled(store, BestTimeRecord::BusyWait, [&] { return store.read(BestTimeRecord::PrefixSize); });
+    return untilSettled(store, store.now() + BestTimeRecord::BusyWait,
+                        [&] { return store.read(BestTimeRecord::PrefixSize); });
 }
 
 std::optional<std::int32_t> valueOf(const RecordStore::Prefix &prefix)
@@ -75,13 +74,13 @@ BestTimeRecord BestTimeRecord::choose(RecordStore &besideProgram, RecordStore *d
 
 std::optional<std::int32_t> BestTimeRecord::read() const
 {
+    if (m_carryOver && !m_home->exists())
+        return valueOf(readSettled(*m_carryOver));
     return valueOf(readSettled(*m_home));
 }
 
 std::int32_t BestTimeRecord::load() const
 {
-    if (m_carryOver && !m_home->exists())
-        return valueOf(readSettled(*m_carryOver)).value_or(Missing);
     return read().value_or(Missing);
 }
 
@@ -89,6 +88,10 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
 {
     RecordStore &store = *m_home;
     std::optional<HeldLock> lock;
+    // Other copies of the game may be saving one after another: the wait
+    // lasts while they do, up to its bound, however often the place has to
+    // be found again.
+    const Clock::time_point lockDeadline = store.now() + LockWait;
     // The place may change while the save waits for the lock (the player's
     // link now leads elsewhere): it is then found and locked once more, and
     // only a place that holds still under its lock is written.
@@ -97,9 +100,7 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
             return failed("its place changed while it was being saved");
         if (const RecordStore::Reply found = store.find(); found.status != Status::Done)
             return failed(found.reason);
-        // Other copies of the game may be saving one after another: the
-        // wait lasts while they do, up to its bound.
-        const RecordStore::Reply taken = untilSettled(store, LockWait, [&] { return store.lock(); });
+        const RecordStore::Reply taken = untilSettled(store, lockDeadline, [&] { return store.lock(); });
         if (taken.status != Status::Done)
             return failed(taken.reason);
         lock.emplace(store);
@@ -113,11 +114,22 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
     const RecordStore::Prefix stored = readSettled(store);
     if (stored.status == Status::Busy || stored.status == Status::Failed)
         return failed("the time it holds cannot be read: " + stored.reason);
-    const std::optional<std::int32_t> storedTime = valueOf(stored);
+    std::optional<std::int32_t> storedTime = valueOf(stored);
+    // Until home has a record of its own, the record carried over from
+    // beside the program counts as the stored one: the first save writes
+    // the better of the two even when the game started without it (that
+    // record was held by another program at load).
+    if (stored.status == Status::Missing && m_carryOver) {
+        const RecordStore::Prefix carried = readSettled(*m_carryOver);
+        if (carried.status == Status::Busy)
+            return failed("the record it starts from cannot be read: " + carried.reason);
+        storedTime = valueOf(carried);
+    }
     const std::int32_t best = storedTime ? std::min(*storedTime, tenths) : tenths;
 
     const std::string line = BestTimeFormat::line(best);
-    const RecordStore::Reply replaced = untilSettled(store, BusyWait, [&] { return store.replace(line); });
+    const RecordStore::Reply replaced =
+        untilSettled(store, store.now() + BusyWait, [&] { return store.replace(line); });
     if (replaced.status != Status::Done)
         return failed(replaced.reason);
     return {best, {}};

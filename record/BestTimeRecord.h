@@ -56,14 +56,15 @@ public:
     RecordStore &store() const { return *m_home; }
     bool carriesOver() const { return m_carryOver != nullptr; }
 
-    // The stored time, or nothing when none can be read.
+    // The stored time, or nothing when none can be read: home's record, or
+    // the carried-over one while nothing stands at home.
     std::optional<std::int32_t> read() const;
-    // The time the game starts with: read(), the carried-over record while
-    // nothing stands at home, or Missing.
+    // The time the game starts with: read(), or Missing.
     std::int32_t load() const;
-    // Stores the smaller of `tenths` and the time stored now, so that a copy
-    // closing late never undoes a better time that another copy saved. A
-    // record that is there but cannot be read is never written over.
+    // Stores the smaller of `tenths` and the time stored now (as read()
+    // finds it), so that a copy closing late never undoes a better time
+    // that another copy saved. A record that is there but cannot be read is
+    // never written over.
     Saved save(std::int32_t tenths) const;
 
     // "tamblo: the best time could not be saved to NAME: REASON"

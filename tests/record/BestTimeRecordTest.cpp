@@ -100,6 +100,19 @@ TEST(BestTimeRecord, ASaveWaitsWhileOtherCopiesHoldTheLock)
     store.failNext("lock", Status::Busy, forever, "another running copy (process 42) holds its lock");
     expectRefused(record.save(100), "process 42", store, "591\r\n");
     EXPECT_LE(store.clock, BestTimeRecord::LockWait + 1s);
+
+    // The bound holds for the whole save, also when the place changed
+    // under the first lock and is locked again.
+    store.faults.clear();
+    store.clock = 0ms;
+    store.moves = {false};
+    store.failNext("lock", Status::Busy, forever / 2);
+    store.afterStep = [&](const std::string &step) {
+        if (step == "stillFound")
+            store.failNext("lock", Status::Busy, forever, "another running copy (process 43) holds its lock");
+    };
+    expectRefused(record.save(100), "process 43", store, "591\r\n");
+    EXPECT_LE(store.clock, BestTimeRecord::LockWait + 1s);
 }
 
 TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
@@ -157,12 +170,42 @@ TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
     const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
     EXPECT_EQ(&record.store(), &data);
     EXPECT_EQ(record.load(), 321);
-    expectKept(record.save(400), 400, data);
-    EXPECT_EQ(record.load(), 400);
+    EXPECT_EQ(record.read(), 321);
+    expectKept(record.save(200), 200, data);
+    EXPECT_EQ(record.load(), 200);
     EXPECT_EQ(beside.bytes, "321\r\n");
     EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "replace"), 0);
 
     // A record of its own that holds no number is not made up for.
     data.bytes = "garbage";
     EXPECT_EQ(record.load(), 999);
+}
+
+TEST(BestTimeRecord, TheFirstSaveInTheDataFolderKeepsABetterTimeFromBesideTheProgram)
+{
+    MemoryStore beside;
+    MemoryStore data;
+    beside.usableHere = false;
+    beside.holds(321);
+    const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
+
+    // The record beside the program was held by another program when the
+    // game started, so the game began from 999; its first clear is worse.
+    const int pastTheWait = static_cast<int>(BestTimeRecord::BusyWait / BestTimeRecord::Poll) + 5;
+    beside.failNext("read", Status::Busy, pastTheWait);
+    EXPECT_EQ(record.load(), 999);
+    beside.faults.clear();
+    expectKept(record.save(400), 321, data);
+
+    // Still held when the save comes: nothing is written, and the save
+    // says why, so that the data folder never starts without it.
+    MemoryStore later;
+    const BestTimeRecord again = BestTimeRecord::choose(beside, &later);
+    beside.failNext("read", Status::Busy, pastTheWait, "in use by another program");
+    expectRefused(again.save(400), "in use by another program", later, std::nullopt);
+
+    // Gone or unreadable for good, it has nothing to carry.
+    beside.faults.clear();
+    beside.failNext("read", Status::Failed, 1, "Permission denied");
+    expectKept(again.save(400), 400, later);
 }
