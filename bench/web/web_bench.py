@@ -3,8 +3,9 @@
 """The web site's speed and size, in one headless Chromium:
 
 - start-up: from navigation to the title screen painted (the page's first
-  contentful paint: the title screen takes clicks from then on, holding
-  one until the module is ready), against a bare page with one canvas
+  contentful paint: the game area shows once the page's script has fitted
+  it and listens, so the title screen takes clicks from then on, holding
+  them until the module is ready), against a bare page with one canvas
   and one script painted, the median of alternating turns with the HTTP
   cache warm and no service worker; the time until the module is ready
   and a frame painted after it is reported beside;

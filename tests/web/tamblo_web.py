@@ -97,17 +97,20 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
         pass
 
     def do_GET(self):
-        # A server whose `module_gate` is closed keeps the module back.
+        # A server whose `module_gate` is closed keeps the module back, its
+        # script as well as its code.
         gate = getattr(self.server, 'module_gate', None)
-        if gate is not None and self.path.endswith('.wasm'):
+        if gate is not None and self.path.split('?')[0].endswith(('/tamblo.js', '/tamblo.wasm')):
             gate.wait(30)
         super().do_GET()
 
 
-def chromium(ratio=1, size=(600, 800), throttle_hidden=False, prefs=None, downloads=None):
-    """A headless Chromium with a profile of its own."""
+def chromium(ratio=1, size=(600, 800), throttle_hidden=False, prefs=None, downloads=None, load_strategy='normal'):
+    """A headless Chromium with a profile of its own. With load_strategy
+    'none', commands do not wait for a page to finish loading."""
     profile = tempfile.mkdtemp(prefix='tamblo-chromium-')
     options = webdriver.ChromeOptions()
+    options.page_load_strategy = load_strategy
     options.binary_location = CHROMIUM
     for switch in ('--headless=new', '--no-sandbox', '--disable-gpu', '--no-first-run',
                    '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -259,6 +262,8 @@ def play_stage(page, right=True):
     captions = [b[0] for b in page.buttons()]
     assert str(age) in captions, f'no button says {age}: {captions}'
     choice = str(age) if right else next(c for c in captions if c != str(age))
+    # The moment just before the answer: the clock runs until then.
+    page.answering = time.monotonic()
     page.click_button(choice)
     return age
 

@@ -92,6 +92,11 @@ class Play(unittest.TestCase):
         page.wait(lambda: page.box() is None, message='Escape left the box open')
         self.assertTrue(page.title_showing())
         self.assertIsNone(page.stored(), 'the box wrote a record')
+        # The keyboard is the game's again: Return starts it rather than
+        # choosing the menu item once more.
+        ActionChains(self.fixture.driver, duration=0).send_keys(Keys.RETURN).perform()
+        page.wait(lambda: len(page.buttons()) == 2, message='Return after the menu did not start the game')
+        self.assertIsNone(page.box())
 
     def test_whole_games_the_record_a_reload_and_the_retry(self):
         page = self.page
@@ -172,22 +177,42 @@ class Play(unittest.TestCase):
         ActionChains(self.fixture.driver, duration=0).send_keys(Keys.SPACE).perform()
         page.wait(lambda: len(page.buttons()) == 2, message='Space did not start the game')
 
-    def test_a_click_before_the_module_is_ready_starts_the_game(self):
-        # The server keeps the module back: the title screen shows and takes
-        # the click while the module is on its way.
-        driver = self.fixture.driver
-        gate = self.fixture.server.httpd.module_gate = threading.Event()
+
+class HeldInput(unittest.TestCase):
+    def test_input_before_the_module_is_ready_is_held(self):
+        # The server keeps the module's script and code back: the title
+        # screen shows, centred, and takes ハイスコア and a click on the
+        # title while the module is on its way; both are carried out, in
+        # that order, once it is ready.
+        fixture = web.Fixture()
+        self.addCleanup(fixture.close)
+        # Commands must not wait for the load, which the held module delays.
+        page = fixture.open(load_strategy='none')
+        driver = fixture.driver
+        gate = fixture.server.httpd.module_gate = threading.Event()
+        self.addCleanup(gate.set)
         driver.execute_cdp_cmd('Network.enable', {})
         driver.execute_cdp_cmd('Network.setCacheDisabled', {'cacheDisabled': True})
-        driver.execute_script('location.href = arguments[0]', self.fixture.server.url + '?again')
-        self.page.wait(lambda: self.page.js("return document.readyState !== 'loading' && "
-                                            "document.getElementById('Label1') !== null"))
+        driver.execute_cdp_cmd('Network.setBypassServiceWorker', {'bypass': True})
+        driver.execute_script('window.leaving = true; location.href = arguments[0]', fixture.server.url + '?again')
+        page.wait(lambda: page.js("const title = document.getElementById('Label1');"
+                                  "return !window.leaving && title !== null && title.checkVisibility()"),
+                  message='the title screen never showed')
+        self.assertEqual(page.js('return typeof createTamblo'), 'undefined', 'the module was not held back')
+        left, width = page.js("const r = document.getElementById('Form1').getBoundingClientRect();"
+                              "return [r.left, innerWidth]")
+        self.assertEqual(left, (width - 200) / 2, 'the title screen is not centred')
+        driver.find_element(By.ID, 'HighScore').click()
         driver.find_element(By.ID, 'Label1').click()
         time.sleep(0.2)
-        self.assertIsNone(self.page.js('return document.documentElement.dataset.ready'))
-        self.assertTrue(self.page.title_showing())
+        self.assertIsNone(page.js('return document.documentElement.dataset.ready'))
+        self.assertTrue(page.title_showing())
         gate.set()
-        self.page.wait(lambda: len(self.page.buttons()) == 2, timeout=20, message='the held click was lost')
+        self.assertEqual(tuple(page.wait_box(timeout=20)[:3]), ('ハイスコア', 'クリアまでの最短時間 99.9秒', ['OK']),
+                         'the held ハイスコア was lost')
+        page.answer_box('OK')
+        page.wait(lambda: len(page.buttons()) == 2, message='the held click was lost')
+
 
 if __name__ == '__main__':
     unittest.main()

@@ -34,7 +34,8 @@
     // suspended no other event may enter it.
     let module = null;
     let busy = true;
-    let startWaiting = false;
+    // Input that comes before the module is ready, run in order once it is.
+    const held = [];
     let storageFailure = '';
     let releaseLock = null;
     const RecordKey = 'HighScore.mtt';
@@ -267,13 +268,27 @@
         return true;
     }
 
-    // The title screen takes a click at once; one that comes before the
-    // module is ready starts the game as soon as it is.
+    // The page takes input at once; input that comes before the module is
+    // ready (a click on the title, the menu's ハイスコア) waits for it.
+    async function whenReady(entry) {
+        if (module === null) {
+            if (!held.includes(entry))
+                held.push(entry);
+            return;
+        }
+        await forward(entry);
+    }
+
     function clickTitle() {
-        if (module === null)
-            startWaiting = true;
-        else
-            forward('tamblo_click_title');
+        whenReady('tamblo_click_title');
+    }
+
+    // A menu item gives the keyboard back to the game area when it is done,
+    // as a desktop menu does: Return on the title then starts the game
+    // rather than choosing the item again.
+    function leaveMenu() {
+        if ($('menubar').contains(document.activeElement))
+            document.activeElement.blur();
     }
 
     function titleShowing() {
@@ -294,7 +309,10 @@
             clickTitle();
         }
     });
-    $('HighScore').addEventListener('click', () => forward('tamblo_high_score'));
+    $('HighScore').addEventListener('click', async () => {
+        await whenReady('tamblo_high_score');
+        leaveMenu();
+    });
 
     // The record as a file, to carry between the browser and the desktop.
     $('SaveRecord').addEventListener('click', () => {
@@ -306,37 +324,52 @@
         link.download = 'HighScore.mtt';
         link.click();
         setTimeout(() => URL.revokeObjectURL(link.href), 0);
+        leaveMenu();
     });
     $('LoadRecord').addEventListener('click', () => {
         if (!busy)
             $('RecordFile').click();
     });
     // Only the file's first bytes are read: the number stands at its start.
+    // The module counts as busy while they are read, so that no event
+    // enters it (and no box suspends it) before they are handed over.
     $('RecordFile').addEventListener('change', async event => {
         const file = event.target.files[0];
         event.target.value = '';
         if (!file || busy)
             return;
+        busy = true;
         const size = module._tamblo_record_buffer_size();
-        const bytes = new Uint8Array(await file.slice(0, size).arrayBuffer());
+        let bytes;
+        try {
+            bytes = new Uint8Array(await file.slice(0, size).arrayBuffer());
+        } catch (error) {
+            console.warn('tamblo: the record file could not be read:', describe(error));
+            return;
+        } finally {
+            busy = false;
+        }
         module.HEAPU8.set(bytes, module._tamblo_record_buffer());
-        forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+        await forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+        leaveMenu();
     });
 
     addEventListener('resize', fit);
     fit();
+    document.documentElement.classList.remove('starting');
 
-    createTamblo().then(instance => {
+    // The module's script runs once the page is parsed, after this one.
+    addEventListener('DOMContentLoaded', () => createTamblo().then(async instance => {
         module = instance;
         busy = false;
-        if (startWaiting)
-            clickTitle();
-        // When the first frame with a playable title screen is painted,
-        // for the tests and the start-up benchmark.
+        // When the first frame after the module is ready is painted, for
+        // the tests and the start-up benchmark.
         requestAnimationFrame(() => requestAnimationFrame(() => {
             document.documentElement.dataset.ready = String(performance.now());
         }));
-    });
+        for (const entry of held.splice(0))
+            await forward(entry);
+    }));
 
     // Offline play once the site has been visited: after the load, so the
     // worker's download never competes with the game's own files.
