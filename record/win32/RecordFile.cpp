@@ -212,28 +212,39 @@ std::optional<Identity> identityAt(const std::wstring &path, DWORD flags)
 }
 
 // The lock file beside the record, opened as a plain file and never through
-// a link. A copy that lets go of the lock leaves it waiting for deletion
-// for a moment, in which nobody can open it: that is Busy, as a held lock
-// is.
-Status openLockFile(const std::wstring &path, Handle &file, std::string &reason)
+// a link; `disposition` says whether it is made when missing (else a
+// missing one is Missing). A copy that
+// lets go of the lock leaves it waiting for deletion for a moment, in which
+// nobody can open it: that is Busy, as a held lock is. A third copy may
+// make the file anew before its attributes are asked, so a refusal with a
+// file there is asked again before it counts as this player's lack of
+// rights.
+Status openLockFile(const std::wstring &path, DWORD disposition, Handle &file, std::string &reason)
 {
-    file.reset(::CreateFileW(systemName(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    const DWORD error = ::GetLastError();
-    const DWORD attributes = attributesOf(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !isPlainFile(attributes)) {
-        file.reset();
-        reason = "a folder or a link stands at its lock file's name";
-        return Status::Failed;
+    constexpr int Attempts = 3;
+    for (int attempt = 1;; ++attempt) {
+        file.reset(::CreateFileW(systemName(path).c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll, nullptr,
+                                 disposition, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const DWORD error = ::GetLastError();
+        const DWORD attributes = attributesOf(path);
+        if (attributes != INVALID_FILE_ATTRIBUTES && !isPlainFile(attributes)) {
+            file.reset();
+            reason = "a folder or a link stands at its lock file's name";
+            return Status::Failed;
+        }
+        if (file.valid())
+            return Status::Done;
+        if (error == ERROR_FILE_NOT_FOUND)
+            return Status::Missing;
+        if (error == ERROR_ACCESS_DENIED && attributes == INVALID_FILE_ATTRIBUTES) {
+            reason = "another copy of the game is letting go of its lock";
+            return Status::Busy;
+        }
+        if (error == ERROR_ACCESS_DENIED && attempt < Attempts)
+            continue;
+        reason = reply(Status::Failed, "its lock file cannot be opened", error).reason;
+        return heldByAnother(error) ? Status::Busy : Status::Failed;
     }
-    if (file.valid())
-        return Status::Done;
-    if (error == ERROR_ACCESS_DENIED && attributes == INVALID_FILE_ATTRIBUTES) {
-        reason = "another copy of the game is letting go of its lock";
-        return Status::Busy;
-    }
-    reason = reply(Status::Failed, "its lock file cannot be opened", error).reason;
-    return heldByAnother(error) ? Status::Busy : Status::Failed;
 }
 
 // Takes away a link to a folder or a junction at the record's name, the
@@ -454,24 +465,31 @@ std::string RecordFile::name() const
 bool RecordFile::usable()
 {
     // The folder must take new files, and what already stands there must be
-    // this player's to use: a record that this player cannot read, or a
-    // lock file that this player cannot open (another user's, a folder or
-    // a link at its name), would fail every save.
+    // this player's to use: a record that this player cannot read or
+    // replace (another user's in a folder where only its maker may change
+    // a file, or one marked read-only), or a lock file that this player
+    // cannot open (another user's, a folder or a link at its name), would
+    // fail every save. A program holding the record for a moment is no
+    // reason to move it.
     if (path().empty() || !canCreateFilesIn(folderOf(path())))
         return false;
     const DWORD record = attributesOf(path());
     if (record != INVALID_FILE_ATTRIBUTES && isPlainFile(record)) {
-        const Handle file(::CreateFileW(systemName(path()).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (record & FILE_ATTRIBUTE_READONLY)
+            return false;
+        const Handle file(::CreateFileW(systemName(path()).c_str(), GENERIC_READ | DELETE, ShareAll, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         if (!file.valid() && !heldByAnother(::GetLastError()))
             return false;
     }
+    // Only a lock file that is there is tried, and never made: the test
+    // leaves nothing behind.
     const std::wstring lockPath = path() + std::wstring(LockSuffix);
     if (attributesOf(lockPath) == INVALID_FILE_ATTRIBUTES)
         return true;
     Handle lockFile;
     std::string reason;
-    return openLockFile(lockPath, lockFile, reason) != Status::Failed;
+    return openLockFile(lockPath, OPEN_EXISTING, lockFile, reason) != Status::Failed;
 }
 
 bool RecordFile::exists()
@@ -519,7 +537,7 @@ RecordStore::Reply RecordFile::lock()
     const std::wstring lockPath = path() + std::wstring(LockSuffix);
     auto held = std::make_unique<Lock>();
     std::string reason;
-    if (const Status opened = openLockFile(lockPath, held->file, reason); opened != Status::Done)
+    if (const Status opened = openLockFile(lockPath, OPEN_ALWAYS, held->file, reason); opened != Status::Done)
         return {opened, reason};
     OVERLAPPED start{};
     if (!::LockFileEx(held->file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {

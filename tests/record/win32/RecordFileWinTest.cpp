@@ -695,6 +695,24 @@ TEST(BestTimeFileWinFolder, AnotherUsersRecordOrLockSendsTheRecordToTheUsersFold
     EXPECT_EQ(chosenPath(shared.path(), user.path()), shared / Name);
 }
 
+TEST(BestTimeFileWinFolder, AReadOnlyRecordIsCarriedToTheUsersFolderAndNeverReplaced)
+{
+    // Marked read-only, the record cannot be replaced: every save beside
+    // the program would wait and fail.
+    Folder program;
+    Folder user;
+    writeBytes(program / Name, "300\r\n");
+    ASSERT_TRUE(::SetFileAttributesW((program / Name).c_str(), FILE_ATTRIBUTE_READONLY));
+    BestTimeFile file(program / Name, [&] { return user.path(); });
+    EXPECT_EQ(file.path(), user / Name);
+    EXPECT_EQ(file.record().load(), 300);
+    EXPECT_EQ(file.record().save(800).kept, 300);
+    EXPECT_EQ(bytesOf(user / Name), "300\r\n");
+    EXPECT_EQ(::GetFileAttributesW((program / Name).c_str()) & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(::SetFileAttributesW((program / Name).c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(bytesOf(program / Name), "300\r\n");
+}
+
 TEST(BestTimeFileWinFolder, AnUnwritableProgramFolderCarriesItsRecordToTheUsersFolder)
 {
     // Wine runs as a Unix user that no folder of the prefix refuses (root
@@ -714,7 +732,7 @@ TEST(BestTimeFileWinFolder, AnUnwritableProgramFolderCarriesItsRecordToTheUsersF
     RecordFile home(userFolder + L"\\" + Name);
     RecordFile beside(program / Name);
     const BestTimeRecord record(home, &beside);
-    EXPECT_EQ(record.read(), std::nullopt);
+    EXPECT_EQ(record.read(), 420);
     EXPECT_EQ(record.load(), 420);
     ASSERT_EQ(record.save(record.load()).kept, 420); // makes the player's folder
     EXPECT_EQ(bytesOf(home.path()), "420\r\n");
