@@ -72,11 +72,21 @@ BestTimeRecord BestTimeRecord::choose(RecordStore &besideProgram, RecordStore *d
     return BestTimeRecord(*dataFolder, &besideProgram);
 }
 
+RecordStore::Prefix BestTimeRecord::readStored() const
+{
+    RecordStore::Prefix stored = readSettled(*m_home);
+    if (stored.status != Status::Missing || !m_carryOver)
+        return stored;
+    // A record beside the program that this player cannot read has nothing
+    // to carry; one held by another program past the wait stays Busy, so a
+    // save fails rather than start the player's record without it.
+    RecordStore::Prefix carried = readSettled(*m_carryOver);
+    return carried.status == Status::Failed ? stored : carried;
+}
+
 std::optional<std::int32_t> BestTimeRecord::read() const
 {
-    if (m_carryOver && !m_home->exists())
-        return valueOf(readSettled(*m_carryOver));
-    return valueOf(readSettled(*m_home));
+    return valueOf(readStored());
 }
 
 std::int32_t BestTimeRecord::load() const
@@ -111,20 +121,13 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
     // Only the holder of the lock writes temporary files, so any that lie
     // here now were left by a save that was killed.
     store.removeStaleTemporaries();
-    const RecordStore::Prefix stored = readSettled(store);
+    // Until home has a record of its own, the one carried over counts as
+    // stored: the first save keeps the better of the two even when the game
+    // started without it (held by another program at load).
+    const RecordStore::Prefix stored = readStored();
     if (stored.status == Status::Busy || stored.status == Status::Failed)
         return failed("the time it holds cannot be read: " + stored.reason);
-    std::optional<std::int32_t> storedTime = valueOf(stored);
-    // Until home has a record of its own, the record carried over from
-    // beside the program counts as the stored one: the first save writes
-    // the better of the two even when the game started without it (that
-    // record was held by another program at load).
-    if (stored.status == Status::Missing && m_carryOver) {
-        const RecordStore::Prefix carried = readSettled(*m_carryOver);
-        if (carried.status == Status::Busy)
-            return failed("the record it starts from cannot be read: " + carried.reason);
-        storedTime = valueOf(carried);
-    }
+    const std::optional<std::int32_t> storedTime = valueOf(stored);
     const std::int32_t best = storedTime ? std::min(*storedTime, tenths) : tenths;
 
     const std::string line = BestTimeFormat::line(best);

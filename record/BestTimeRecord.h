@@ -3,13 +3,13 @@
 
 #pragma once
 
+#include "RecordStore.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-
-class RecordStore;
 
 // The best clear time as it is kept from run to run, with every rule of
 // its keeping: the bytes, the better of two times, the record that cannot
@@ -41,7 +41,7 @@ public:
     };
 
     // The record kept at `home`. `carryOver`, when given, is read in its
-    // place as long as nothing stands at home yet; it is never written.
+    // place as long as home holds no record yet; it is never written.
     explicit BestTimeRecord(RecordStore &home, RecordStore *carryOver = nullptr)
         : m_home(&home), m_carryOver(carryOver) {}
 
@@ -57,7 +57,7 @@ public:
     bool carriesOver() const { return m_carryOver != nullptr; }
 
     // The stored time, or nothing when none can be read: home's record, or
-    // the carried-over one while nothing stands at home.
+    // the carried-over one while home holds none.
     std::optional<std::int32_t> read() const;
     // The time the game starts with: read(), or Missing.
     std::int32_t load() const;
@@ -71,6 +71,8 @@ public:
     std::string failureLine(const std::string &reason) const;
 
 private:
+    RecordStore::Prefix readStored() const;
+
     RecordStore *m_home;
     RecordStore *m_carryOver;
 };

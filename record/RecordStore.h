@@ -45,8 +45,6 @@ public:
     // files, and a record or a lock already there is this player's to
     // replace and to take.
     virtual bool usable() = 0;
-    // Whether anything at all stands at the record's name.
-    virtual bool exists() = 0;
     // At most `limit` bytes from the record's start. Missing when nothing
     // stands there or what stands there is no record (a pipe, a folder, a
     // link that is never followed). Never blocks.

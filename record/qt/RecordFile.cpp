@@ -434,12 +434,6 @@ bool RecordFile::usable()
     return true;
 }
 
-bool RecordFile::exists()
-{
-    struct stat info {};
-    return ::lstat(m_path.c_str(), &info) == 0;
-}
-
 RecordStore::Prefix RecordFile::read(std::size_t limit)
 {
     // During a save, the place it found; otherwise what the name holds now.

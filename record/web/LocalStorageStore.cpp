@@ -30,11 +30,6 @@ bool LocalStorageStore::usable()
     return find().status == Status::Done;
 }
 
-bool LocalStorageStore::exists()
-{
-    return read(0).status == Status::Done;
-}
-
 RecordStore::Prefix LocalStorageStore::read(std::size_t limit)
 {
     Prefix prefix;

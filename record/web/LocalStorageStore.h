@@ -20,7 +20,6 @@ class LocalStorageStore : public RecordStore
 public:
     std::string name() const override;
     bool usable() override;
-    bool exists() override;
     // The first `limit` bytes of the value's UTF-8 text: a value of
     // megabytes is never copied whole into the module.
     Prefix read(std::size_t limit) override;

@@ -492,11 +492,6 @@ bool RecordFile::usable()
     return openLockFile(lockPath, OPEN_EXISTING, lockFile, reason) != Status::Failed;
 }
 
-bool RecordFile::exists()
-{
-    return !path().empty() && attributesOf(path()) != INVALID_FILE_ATTRIBUTES;
-}
-
 RecordStore::Prefix RecordFile::read(std::size_t limit)
 {
     // What stands at the name is opened as it is: a link or junction is not

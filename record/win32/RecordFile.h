@@ -42,7 +42,6 @@ public:
 
     std::string name() const override;
     bool usable() override;
-    bool exists() override;
     Prefix read(std::size_t limit) override;
     Reply find() override;
     Reply lock() override;

@@ -49,7 +49,6 @@ public:
 
     std::string name() const override { return "memory/HighScore.mtt"; }
     bool usable() override { return usableHere; }
-    bool exists() override { return bytes.has_value(); }
 
     Prefix read(std::size_t limit) override
     {
