@@ -55,4 +55,7 @@ public:
     // where the platform keeps such lines (standard error, the debugger's
     // output, the console).
     virtual void ReportSaveFailure(const std::string &line) = 0;
+    // The drawn disc in words (DiscText), handed over with its picture so
+    // that a screen reader tells what the window shows.
+    virtual void DescribeDisc(const std::string &text) = 0;
 };

@@ -8,6 +8,7 @@
 #include "../record/BestTimeRecord.h"
 #include "../record/RecordStore.h"
 #include "../record/TimeText.h"
+#include "../render/DiscText.h"
 #include "../render/PhaseDisc.h"
 
 #include <cmath>
@@ -209,10 +210,12 @@ void GameFlow::showStage()
 
 void GameFlow::DrawDisc()
 {
-    // The picture is composed off-screen and shown with one refresh.
+    // The picture is composed off-screen and shown with one refresh; its
+    // words go to the window just before, so both change together.
     m_host.Cls();
     const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, Background);
     m_host.CopyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
+    m_host.DescribeDisc(DiscText::cached(m_state.answerAge, Background));
     m_host.Refresh();
 }
 

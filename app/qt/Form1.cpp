@@ -5,6 +5,7 @@
 #include "AnswerButton.h"
 #include "ClickLabel.h"
 #include "ControlArray.h"
+#include "DiscWidget.h"
 #include "PromptBox.h"
 #include "app/RandomSource.h"
 #include "SurfaceWidget.h"
@@ -114,6 +115,8 @@ void Form1::buildControls()
 
     m_canvas = new SurfaceWidget(m_surface, this);
     setCentralWidget(m_canvas);
+    // First, so that a screen reader meets the disc before the question.
+    m_disc = new DiscWidget(m_canvas);
 
     // Children are stacked in the order they are made: the prompt label,
     // the title label over it, and the answer buttons over both.
@@ -158,6 +161,11 @@ void Form1::centreOnScreen()
 void Form1::Cls()
 {
     m_surface.Cls();
+}
+
+void Form1::DescribeDisc(const std::string &text)
+{
+    m_disc->describe(QString::fromStdString(text));
 }
 
 void Form1::Refresh()

@@ -19,6 +19,7 @@
 
 class ClickLabel;
 class ControlArray;
+class DiscWidget;
 class QAction;
 class QPushButton;
 class QTimer;
@@ -65,6 +66,7 @@ public:
     QTimer *Timer1() const { return m_timer1; }
     QAction *HighScore() const { return m_highScore; }
     SurfaceWidget *clientArea() const { return m_canvas; }
+    DiscWidget *disc() const { return m_disc; }
     const DrawingSurface &surface() const { return m_surface; }
     const GameState &state() const { return m_state; }
 
@@ -102,6 +104,7 @@ private:
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
+    void DescribeDisc(const std::string &text) override;
 
     Seams m_seams;
     GameState m_state;
@@ -109,6 +112,7 @@ private:
     BestTimeRecord m_record;
     DrawingSurface m_surface;
     SurfaceWidget *m_canvas = nullptr;
+    DiscWidget *m_disc = nullptr;
     ClickLabel *m_label1 = nullptr;
     ClickLabel *m_label2 = nullptr;
     ControlArray *m_command1 = nullptr;

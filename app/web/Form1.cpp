@@ -81,6 +81,11 @@ void Form1::CopyBlock(int left, int top, int width, int height, const std::uint3
     m_surface.CopyBlock(left, top, width, height, pixels);
 }
 
+void Form1::DescribeDisc(const std::string &text)
+{
+    Page::describeDisc(text);
+}
+
 void Form1::Refresh()
 {
     m_surface.Refresh();

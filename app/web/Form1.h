@@ -58,6 +58,7 @@ private:
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
+    void DescribeDisc(const std::string &text) override;
 
     GameState m_state;
     LocalStorageStore m_store;

@@ -24,6 +24,7 @@ EM_JS(int, tambloTakeTicks, (), { return TambloPage.takeTicks(); });
 EM_JS(void, tambloPaint, (const std::uint8_t *rgba, int width, int height), {
     TambloPage.paint(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
 });
+EM_JS(void, tambloDescribeDisc, (const char *text), { TambloPage.describeDisc(UTF8ToString(text)); });
 EM_JS(void, tambloShowTitle, (const char *title, const char *prompt), {
     TambloPage.showTitle(UTF8ToString(title), UTF8ToString(prompt));
 });
@@ -87,6 +88,7 @@ int showBox(const std::string &prompt, int style, const std::string &title)
 void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0); }
 int takeTicks() { return tambloTakeTicks(); }
 void paint(const std::uint8_t *rgba, int width, int height) { tambloPaint(rgba, width, height); }
+void describeDisc(const std::string &text) { tambloDescribeDisc(text.c_str()); }
 void showTitle(const std::string &title, const std::string &prompt) { tambloShowTitle(title.c_str(), prompt.c_str()); }
 void showQuestion(const std::string &question, int promptTop) { tambloShowQuestion(question.c_str(), promptTop); }
 void createAnswerButtons() { tambloCreateAnswerButtons(); }

@@ -22,6 +22,9 @@ int takeTicks();
 
 // Paints the canvas from a width x height picture of RGBA bytes.
 void paint(const std::uint8_t *rgba, int width, int height);
+// The drawn disc in words: the canvas's accessible name, announced to a
+// screen reader as the stage shows.
+void describeDisc(const std::string &text);
 
 // The title screen as a fresh start shows it: the title label and the
 // prompt label with these texts, no answer button but element 0, hidden.

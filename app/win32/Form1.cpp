@@ -114,6 +114,7 @@ void Form1::buildControls()
     m_fonts = std::make_unique<FontSet>(m_scale);
     m_command1 = std::make_unique<ControlArray>(m_hwnd, Element0.deviceRect(m_scale), Element0.caption,
                                                 m_fonts->button());
+    m_disc = std::make_unique<DiscLabel>(m_hwnd, m_scale);
     // Last: the window handles its messages once its surface is there.
     m_surface = std::make_unique<DrawingSurface>(ClientWidth, ClientHeight, Background, m_scale);
 }
@@ -208,6 +209,10 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 1; // the paint covers everything
     case WM_DRAWITEM: {
         const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        if (item.CtlType == ODT_STATIC && item.hwndItem == m_disc->hwnd()) {
+            paintDisc(item.hDC);
+            return TRUE;
+        }
         if (item.CtlType != ODT_BUTTON || !m_command1->indexOf(static_cast<int>(item.CtlID)))
             break;
         ControlArray::drawItem(item, m_focusCue, m_scale.px(1));
@@ -280,6 +285,16 @@ void Form1::paint(HDC dc, const RECT &area)
     m_surface->paint(dc, area);
     m_label2.paint(dc, m_fonts->prompt(), m_scale);
     m_label1.paint(dc, m_fonts->title(), m_scale);
+}
+
+void Form1::paintDisc(HDC dc)
+{
+    // The disc's label shows what the window would show in its place.
+    const RECT place = m_disc->place();
+    POINT origin;
+    SetViewportOrgEx(dc, -place.left, -place.top, &origin);
+    paint(dc, place);
+    SetViewportOrgEx(dc, origin.x, origin.y, nullptr);
 }
 
 const TextLabel *Form1::labelAt(POINT device) const
@@ -391,9 +406,15 @@ void Form1::CopyBlock(int left, int top, int width, int height, const std::uint3
     m_surface->copyBlock(left, top, width, height, pixels);
 }
 
+void Form1::DescribeDisc(const std::string &text)
+{
+    m_disc->describe(widen(text));
+}
+
 void Form1::Refresh()
 {
     InvalidateRect(m_hwnd, nullptr, FALSE);
+    m_disc->invalidate();
     UpdateWindow(m_hwnd);
 }
 
@@ -457,6 +478,7 @@ void Form1::changeDpi(int dpi, const RECT &suggested)
     m_command1->setFont(fonts->button());
     m_fonts = std::move(fonts);
     placeButtons();
+    m_disc->setScale(scale);
     // The system's suggestion scales the whole frame; only its corner is
     // taken, the size is the client area's at the new density.
     const POINT corner{suggested.left, suggested.top};
@@ -552,6 +574,7 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
     m_label2.top = promptBottom - m_label2.height;
     m_label2.caption = widen(question);
     InvalidateRect(m_hwnd, nullptr, FALSE);
+    m_disc->invalidate();
 }
 
 void Form1::Unload()

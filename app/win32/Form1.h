@@ -7,6 +7,7 @@
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/win32/ControlArray.h"
+#include "app/win32/DiscLabel.h"
 #include "app/win32/FontSet.h"
 #include "app/win32/TextLabel.h"
 #include "record/win32/BestTimeFile.h"
@@ -74,6 +75,7 @@ public:
     const TextLabel &Label1() const { return m_label1; }
     const TextLabel &Label2() const { return m_label2; }
     const ControlArray &Command1() const { return *m_command1; }
+    const DiscLabel &Disc() const { return *m_disc; }
     const GameState &state() const { return m_state; }
     DpiScale scale() const { return m_scale; }
 
@@ -90,6 +92,7 @@ private:
     void changeDpi(int dpi, const RECT &suggested);
     void placeButtons();
     void paint(HDC dc, const RECT &area);
+    void paintDisc(HDC dc);
     void pressLabel(POINT device);
     void releaseLabel(POINT device);
     const TextLabel *labelAt(POINT device) const;
@@ -115,6 +118,7 @@ private:
     void ShowQuestion(const std::string &question, int promptBottom) override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
+    void DescribeDisc(const std::string &text) override;
 
     Seams m_seams;
     GameState m_state;
@@ -126,6 +130,7 @@ private:
     TextLabel m_label2;
     TextLabel m_label1;
     std::unique_ptr<ControlArray> m_command1;
+    std::unique_ptr<DiscLabel> m_disc;
     GameFlow m_flow;
     const TextLabel *m_pressedLabel = nullptr;
     HWND m_lastFocus = nullptr;

@@ -35,6 +35,8 @@ public:
     GameState state;
     std::vector<std::string> boxes;
     std::vector<std::string> calls;
+    // The disc's picture, its words and the refresh, in their order.
+    std::vector<std::string> disc;
     // Each immediate save: the best time then, and how many boxes came before.
     std::vector<std::pair<std::int32_t, std::size_t>> saves;
     std::deque<BoxAnswer> retryAnswers;
@@ -78,8 +80,10 @@ public:
     void CopyBlock(int, int, int, int, const std::uint32_t *) override
     {
         calls.push_back("draw " + std::to_string(state.answerAge));
+        disc.push_back("draw " + std::to_string(state.answerAge));
     }
-    void Refresh() override {}
+    void Refresh() override { disc.push_back("refresh"); }
+    void DescribeDisc(const std::string &text) override { disc.push_back(text); }
     Size SizeButton(int index, int width, int height) override
     {
         if (index == 0)
@@ -194,6 +198,15 @@ TEST_F(GameFlowTest, PerfectGameBoxesAndStages)
         }
     }
     EXPECT_EQ(draws, 6);
+}
+
+TEST_F(GameFlowTest, EachDiscIsToldInWordsWithItsPicture)
+{
+    startWithAge(7);
+    randoms.push_back(ageAsRandom(23));
+    answerRight();
+    EXPECT_EQ(host.disc, (std::vector<std::string>{"draw 7", "右側が明るい月 (明るい部分 45%)", "refresh",
+                                                   "draw 23", "左側が明るい月 (明るい部分 45%)", "refresh"}));
 }
 
 TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)

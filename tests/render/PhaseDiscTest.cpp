@@ -1,11 +1,15 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
+#include "render/DiscText.h"
 #include "render/PhaseDisc.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -142,4 +146,52 @@ TEST(PhaseDisc, CachedPictureIsTheRenderedOne)
     // Ages outside the month follow the first and last quarter's rules.
     EXPECT_EQ(PhaseDisc::cached(-1, Background), rendered(-1));
     EXPECT_EQ(count(rendered(-1)).lit + count(rendered(-1)).dark, 7825);
+}
+
+TEST(DiscText, EveryAgeIsToldByItsOwnText)
+{
+    // Shares worked out by hand from the lit counts above (7825 disc
+    // pixels), halves up: 1956 is 24.997 % and 5869 is 75.003 %.
+    const char *const expected[30] = {
+        "新月 (明るい部分 0%)",          "右側が明るい月 (明るい部分 1%)",  "右側が明るい月 (明るい部分 4%)",
+        "右側が明るい月 (明るい部分 9%)",  "右側が明るい月 (明るい部分 16%)", "右側が明るい月 (明るい部分 25%)",
+        "右側が明るい月 (明るい部分 34%)", "右側が明るい月 (明るい部分 45%)", "右側が明るい月 (明るい部分 55%)",
+        "右側が明るい月 (明るい部分 66%)", "右側が明るい月 (明るい部分 75%)", "右側が明るい月 (明るい部分 84%)",
+        "右側が明るい月 (明るい部分 91%)", "右側が明るい月 (明るい部分 96%)", "右側が明るい月 (明るい部分 99%)",
+        "満月 (明るい部分 100%)",         "左側が明るい月 (明るい部分 99%)", "左側が明るい月 (明るい部分 96%)",
+        "左側が明るい月 (明るい部分 91%)", "左側が明るい月 (明るい部分 84%)", "左側が明るい月 (明るい部分 75%)",
+        "左側が明るい月 (明るい部分 66%)", "左側が明るい月 (明るい部分 55%)", "左側が明るい月 (明るい部分 45%)",
+        "左側が明るい月 (明るい部分 34%)", "左側が明るい月 (明るい部分 25%)", "左側が明るい月 (明るい部分 16%)",
+        "左側が明るい月 (明るい部分 9%)",  "左側が明るい月 (明るい部分 4%)",  "左側が明るい月 (明るい部分 1%)"};
+    std::set<std::string> seen;
+    for (int age = 0; age < 30; ++age) {
+        EXPECT_EQ(DiscText::describe(rendered(age)), expected[age]) << "age " << age;
+        EXPECT_EQ(DiscText::cached(age, Background), expected[age]) << "age " << age;
+        seen.insert(expected[age]);
+    }
+    EXPECT_EQ(seen.size(), 30u);
+}
+
+TEST(DiscText, ReadsThePictureNotTheAgeNorTheCorners)
+{
+    // The waxing half moon turned round is told as lit on the left.
+    PhaseDisc::Picture mirrored = rendered(7);
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        std::reverse(mirrored.begin() + y * PhaseDisc::Side, mirrored.begin() + (y + 1) * PhaseDisc::Side);
+    EXPECT_EQ(DiscText::describe(mirrored), "左側が明るい月 (明るい部分 45%)");
+
+    // Corners in the lit or the dark colour are no part of the disc.
+    for (const std::uint32_t corner : {PhaseDisc::Lit, PhaseDisc::Dark}) {
+        PhaseDisc::Picture newMoon;
+        PhaseDisc::render(0, corner, newMoon);
+        EXPECT_EQ(DiscText::describe(newMoon), "新月 (明るい部分 0%)");
+        PhaseDisc::Picture full;
+        PhaseDisc::render(15, corner, full);
+        EXPECT_EQ(DiscText::describe(full), "満月 (明るい部分 100%)");
+    }
+
+    // One lit pixel is no new Moon, though it rounds to 0 %.
+    PhaseDisc::Picture speck = rendered(0);
+    speck[PhaseDisc::Radius * PhaseDisc::Side + PhaseDisc::Radius - 10] = PhaseDisc::Lit;
+    EXPECT_EQ(DiscText::describe(speck), "左側が明るい月 (明るい部分 0%)");
 }

@@ -133,7 +133,19 @@
             show();
         },
 
+        // The disc in words: the canvas's name as an image, and said once
+        // through the live region as the stage shows.
+        describeDisc(text) {
+            surface.setAttribute('role', 'img');
+            surface.setAttribute('aria-label', text);
+            $('Announce').textContent = text;
+        },
+
         showTitle(title, prompt) {
+            // The title screen shows no disc.
+            surface.removeAttribute('role');
+            surface.removeAttribute('aria-label');
+            $('Announce').textContent = '';
             label1.hidden = false;
             label1.textContent = title;
             label2.textContent = prompt;

@@ -7,12 +7,15 @@
 // end of a session). Needs a display: under Wine, an X server.
 #include "app/win32/ControlArray.h"
 #include "app/win32/Form1.h"
+#include "app/win32/WideText.h"
 #include "app/RandomSource.h"
 #include "board/StageLayout.h"
+#include "render/DiscText.h"
 #include "render/PhaseDisc.h"
 #include "tests/render/win32/DeviceCapture.h"
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +121,41 @@ void expectDisc(const Form1 &form)
         for (int x = 0; x < PhaseDisc::Side; ++x)
             ASSERT_EQ(screen.pixel(PhaseDisc::Left + x, PhaseDisc::Top + y), picture[y * PhaseDisc::Side + x] & 0xFFFFFFu)
                 << "game (" << x << ", " << y << ") at " << form.scale().dpi() << " dpi";
+
+    // The disc's label lies over the disc and paints the same pixels.
+    const DpiScale scale = form.scale();
+    const RECT place = form.Disc().place();
+    ASSERT_EQ(place.left, scale.px(PhaseDisc::Left));
+    ASSERT_EQ(place.top, scale.px(PhaseDisc::Top));
+    ASSERT_EQ(place.right, scale.px(PhaseDisc::Left + PhaseDisc::Side));
+    ASSERT_EQ(place.bottom, scale.px(PhaseDisc::Top + PhaseDisc::Side));
+    const DeviceCapture label(place.right - place.left, place.bottom - place.top);
+    DeviceCapture::printClient(form.Disc().hwnd(), label);
+    const int inset = scale.px(1) > 1 ? 1 : 0;
+    for (int y = 0; y < PhaseDisc::Side; ++y)
+        for (int x = 0; x < PhaseDisc::Side; ++x)
+            ASSERT_EQ(label.at(scale.px(PhaseDisc::Left + x) - place.left + inset,
+                               scale.px(PhaseDisc::Top + y) - place.top + inset),
+                      picture[y * PhaseDisc::Side + x] & 0xFFFFFFu)
+                << "the label at game (" << x << ", " << y << ") at " << scale.dpi() << " dpi";
+}
+
+// What a screen reader reads as a window's name.
+std::wstring accessibleName(HWND window)
+{
+    IAccessible *accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+                                          reinterpret_cast<void **>(&accessible))))
+        return L"(no accessible object)";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    const HRESULT result = accessible->get_accName(self, &name);
+    std::wstring text = SUCCEEDED(result) && name ? std::wstring(name, SysStringLen(name)) : L"(no name)";
+    SysFreeString(name);
+    accessible->Release();
+    return text;
 }
 
 // Makes the system refuse the answer buttons from the `first`-th one this
@@ -307,6 +345,34 @@ TEST_F(Form1Win, StartShowsTheDiscTheQuestionAndStageZero)
     EXPECT_EQ(second.left, px(100));
     EXPECT_EQ(second.right, px(190));
     EXPECT_EQ(form.Command1().caption(age / 15), std::to_wstring(age));
+}
+
+TEST_F(Form1Win, EachDiscIsAStaticControlNamedByItsWords)
+{
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNOACTIVATE);
+    pump(form);
+    HWND disc = form.Disc().hwnd();
+    EXPECT_FALSE(IsWindowVisible(disc)) << "the title screen has no disc";
+    click(form, device(form, 100, 200));
+    for (int stage = 0; stage < 2; ++stage) {
+        pump(form);
+        const std::wstring words = widen(DiscText::cached(form.state().answerAge, Form1::Background));
+        EXPECT_TRUE(IsWindowVisible(disc));
+        wchar_t text[64] = {};
+        GetWindowTextW(disc, text, 64);
+        EXPECT_EQ(text, words) << "stage " << stage;
+        EXPECT_EQ(accessibleName(disc), words) << "stage " << stage;
+        wchar_t name[16] = {};
+        GetClassNameW(disc, name, 16);
+        EXPECT_EQ(_wcsicmp(name, L"Static"), 0);
+        // Clicks on it reach the window, and the keyboard passes it by.
+        EXPECT_EQ(SendMessageW(disc, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+        EXPECT_FALSE(GetWindowLongW(disc, GWL_STYLE) & WS_TABSTOP);
+        SendMessageW(form.Command1().item(rightIndex(form)), BM_CLICK, 0, 0);
+    }
+    CoUninitialize();
 }
 
 TEST_F(Form1Win, AWholeGameOfClicksTilesEveryBoardAndEndsSaved)
