@@ -4,14 +4,17 @@
 #include "app/qt/AnswerButton.h"
 #include "app/qt/ClickLabel.h"
 #include "app/qt/ControlArray.h"
+#include "app/qt/DiscWidget.h"
 #include "app/qt/Form1.h"
 #include "app/RandomSource.h"
 #include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
+#include "render/DiscText.h"
 #include "render/PhaseDisc.h"
 #include "tests/support/AnswerButtons.h"
 
 #include <QAccessible>
+#include <QAccessibleInterface>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -33,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -203,6 +207,68 @@ TEST(Form1, ButtonsAreReachableByKeyboardAndNamedByCaption)
     QTest::keyClick(first, Qt::Key_Return);
     ASSERT_EQ(h.boxes.size(), right ? 1u : 2u);
     EXPECT_EQ(h.boxes.front(), right ? RightBox : GameOverBox);
+}
+
+// The accessibility events of the program while it lives, as assistive
+// technology gets them: the object and what changed.
+class AccessibilityEvents
+{
+public:
+    AccessibilityEvents()
+    {
+        QAccessible::setActive(true);
+        QAccessible::installUpdateHandler([](QAccessibleEvent *event) { s_events.emplace_back(event->object(), event->type()); });
+    }
+    ~AccessibilityEvents()
+    {
+        QAccessible::installUpdateHandler(nullptr);
+        QAccessible::setActive(false);
+        s_events.clear();
+    }
+    AccessibilityEvents(const AccessibilityEvents &) = delete;
+    AccessibilityEvents &operator=(const AccessibilityEvents &) = delete;
+
+    // How often `object` was told changed in `what` since the last call.
+    long take(QObject *object, QAccessible::Event what)
+    {
+        const long count = std::count(s_events.begin(), s_events.end(), std::make_pair(object, what));
+        s_events.clear();
+        return count;
+    }
+
+private:
+    static inline std::vector<std::pair<QObject *, QAccessible::Event>> s_events;
+};
+
+TEST(Form1, TheDiscIsAnImageWhoseDescriptionFollowsEveryNewDisc)
+{
+    Harness h(21);
+    Form1 &form = *h.form;
+    form.show();
+    QAccessibleInterface *disc = QAccessible::queryAccessibleInterface(form.disc());
+    ASSERT_NE(disc, nullptr);
+    EXPECT_EQ(disc->role(), QAccessible::Graphic);
+    EXPECT_EQ(disc->text(QAccessible::Name), QStringLiteral("月"));
+    EXPECT_TRUE(disc->state().invisible) << "the title screen has no disc";
+    EXPECT_EQ(form.disc()->geometry(), QRect(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side));
+    EXPECT_TRUE(form.disc()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    AccessibilityEvents events;
+    h.start();
+    for (int stage = 0; stage < 2; ++stage) {
+        const int age = form.state().answerAge;
+        EXPECT_FALSE(disc->state().invisible);
+        EXPECT_EQ(disc->text(QAccessible::Description).toStdString(), DiscText::cached(age, GameFlow::Background));
+        EXPECT_EQ(events.take(form.disc(), QAccessible::DescriptionChanged), 1) << "stage " << stage;
+        // The window shows the surface's picture as it is: the disc's
+        // widget paints nothing over it.
+        const QImage shown = form.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = form.surface().image().convertToFormat(QImage::Format_RGB32);
+        for (int y = PhaseDisc::Top; y < PhaseDisc::Top + PhaseDisc::Side; ++y)
+            for (int x = PhaseDisc::Left; x < PhaseDisc::Left + PhaseDisc::Side; ++x)
+                ASSERT_EQ(shown.pixel(x, y), drawn.pixel(x, y)) << x << ", " << y;
+        QTest::mouseClick(h.rightButton(), Qt::LeftButton);
+    }
 }
 
 TEST(Form1, IconIsTheCrescent)
