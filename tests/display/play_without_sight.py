@@ -95,7 +95,9 @@ def open_box(app):
     return box.get_name(), ' '.join(' '.join(texts).split()), box
 
 
-def answer_box(app, expected_title, expected_text, choice):
+def answer_box(app, expected_title, expected_text, choice, last=False):
+    """Reads the open box and presses `choice`; unless it is the `last`,
+    which ends the game, waits until the box has gone."""
     title, text, box = wait_for(lambda: open_box(app), f'the box {expected_text!r}')
     if title != expected_title or not re.fullmatch(expected_text, text):
         fail(f'the box reads {title!r}: {text!r}, not {expected_title!r}: {expected_text!r}')
@@ -103,6 +105,9 @@ def answer_box(app, expected_title, expected_text, choice):
     if len(buttons) != 1:
         fail(f'the box {text!r} has no button {choice!r}')
     press(buttons[0])
+    if last:
+        return text
+
     def closed():
         still = open_box(app)
         return still is None or still[2] != box
@@ -156,7 +161,7 @@ def main():
             print(f'stage {stage}: heard {heard!r}, answered {age}')
         cleared = answer_box(app, 'Tamblo', r'ゲームクリア! 所要時間 \d+\.\d秒', 'OK')
         answer_box(app, 'Tamblo', 'ハイスコア更新!', 'OK')
-        answer_box(app, 'Tamblo', 'また挑戦しますか？', 'いいえ')
+        answer_box(app, 'Tamblo', 'また挑戦しますか？', 'いいえ', last=True)
         status = process.wait(timeout=20)
         if status != 0:
             fail(f'the game ended with status {status}')
