@@ -37,13 +37,18 @@ class Tree:
                 if value(node, 'role') == role and (name is None or value(node, 'name') == name)]
 
     def live_text(self):
-        """The text of the polite live regions."""
-        texts = []
-        for node in self.nodes():
-            properties = {p['name']: p['value'].get('value') for p in node.get('properties', [])}
-            if properties.get('live') == 'polite' and value(node, 'role') == 'StaticText':
-                texts.append(value(node, 'name'))
-        return texts
+        """The texts inside the polite live regions."""
+        nodes = {node['nodeId']: node for node in self.nodes()}
+
+        def texts(node):
+            if value(node, 'role') == 'StaticText':
+                yield value(node, 'name')
+            for child in node.get('childIds', []):
+                if child in nodes:
+                    yield from texts(nodes[child])
+        return [text for node in nodes.values()
+                if any(p['name'] == 'live' and p['value'].get('value') == 'polite' for p in node.get('properties', []))
+                for text in texts(node)]
 
     def press(self, node, parent=False):
         """The node's default action, as assistive technology asks for it:
@@ -72,13 +77,18 @@ class PlayWithoutSight(unittest.TestCase):
         control that has the focus."""
         dialogs = self.wait(lambda: self.tree.find('dialog'), 'no box opened')
         self.assertEqual(len(dialogs), 1)
-        focused = [value(node, 'name') for node in self.tree.nodes()
-                   if any(p['name'] == 'focused' and p['value'].get('value') for p in node.get('properties', []))]
+        focused = [value(node, 'name') for node in self.tree.nodes() if value(node, 'role') != 'RootWebArea'
+                   and any(p['name'] == 'focused' and p['value'].get('value') for p in node.get('properties', []))]
         return value(dialogs[0], 'name'), value(dialogs[0], 'description'), focused
 
     def answer_box(self, choice):
+        """Presses `choice` and waits until the box is gone or another
+        one, with another text, shows."""
+        def described():
+            return [value(node, 'description') for node in self.tree.find('dialog')]
+        before = described()
         self.tree.press(self.tree.find('button', choice)[-1])
-        self.wait(lambda: not self.tree.find('dialog'), 'the box stayed')
+        self.wait(lambda: described() != before, 'the box stayed')
 
     def test_a_whole_game_from_the_tree(self):
         tree = self.tree
