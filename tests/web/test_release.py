@@ -78,11 +78,16 @@ def date_files(folder):
 
 
 class Publisher(http.server.SimpleHTTPRequestHandler):
-    """A plain static server (Last-Modified, 304, no Cache-Control) that
-    can turn into a portal, stall, or lose one file."""
+    """A plain static server (Last-Modified, 304, and no Cache-Control
+    unless told) that can turn into a portal, stall, or lose one file."""
 
     def log_message(self, *args):
         pass
+
+    def end_headers(self):
+        if self.server.cache_control:
+            self.send_header('Cache-Control', self.server.cache_control)
+        super().end_headers()
 
     def do_GET(self):
         self.server.asked.append(self.path)
@@ -107,6 +112,7 @@ class Site:
         handler = functools.partial(Publisher, directory=str(folder))
         self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
         self.httpd.mode, self.httpd.missing, self.httpd.asked = 'serve', set(), []
+        self.httpd.cache_control = None
         self.httpd.unstall = threading.Event()
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
         self.url = f'http://127.0.0.1:{self.httpd.server_port}/'
@@ -201,6 +207,9 @@ class Publish(Case):
 class OfflineCopy(Case):
     def test_missing_file_portal_stall_and_no_server(self):
         self.open(web.SITE)
+        # Every answer checked with the server, so that the browser's HTTP
+        # cache hides none of the faults below.
+        self.site.httpd.cache_control = 'no-cache'
         release = (web.SITE / 'release.txt').read_text().strip()
         self.wait_release(release)
         for mode, missing in (('serve', {'tamblo.wasm'}), ('portal', set()), ('stall', set())):
