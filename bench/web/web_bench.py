@@ -9,6 +9,9 @@
   and one script painted, the median of alternating turns with the HTTP
   cache warm and no service worker; the time until the module is ready
   and a frame painted after it is reported beside;
+- a returning visitor's start-up: the same, with each page served from its
+  offline copy by the same service worker (the bare page's stamped from
+  the same script);
 - a stage change: from the close of the right answer's box to the next
   stage's disc and board laid out, measured in the page, its 95th
   percentile over whole games;
@@ -72,6 +75,23 @@ def startup(driver, url):
     return page.wait(lambda: driver.execute_script(read))
 
 
+def keep_offline(driver, url, register):
+    """Visits the page until its service worker serves it; `register` is
+    the script that registers the worker, for a page that does not."""
+    driver.get(url)
+    if register:
+        driver.execute_script(register)
+    page = web.Page.__new__(web.Page)
+    page.driver = driver
+    page.wait(lambda: driver.execute_script('return navigator.serviceWorker.controller !== null'), timeout=20,
+              message=f'no service worker serves {url}')
+
+
+REGISTER = """
+    return fetch('release.txt', {cache: 'no-store'}).then(r => r.text())
+        .then(release => navigator.serviceWorker.register('sw.js?release=' + release.trim())).then(() => true);"""
+
+
 def stage_changes(driver, url):
     driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': STAGE_PROBE})
     page = web.Page(driver, url)
@@ -113,6 +133,14 @@ def main():
         ours_ms = statistics.median(turn[0] for turn in ours)
         ready_ms = statistics.median(turn[1] for turn in ours)
         bare_ms = statistics.median(turn[0] for turn in bares)
+        driver.execute_cdp_cmd('Network.setBypassServiceWorker', {'bypass': False})
+        keep_offline(driver, base + 'site/', None)
+        keep_offline(driver, base + 'bare/', REGISTER)
+        ours, bares = [], []
+        for _ in range(TURNS):
+            ours.append(startup(driver, base + 'site/')[0])
+            bares.append(startup(driver, base + 'bare/')[0])
+        kept_ms, kept_bare_ms = statistics.median(ours), statistics.median(bares)
         driver.get('about:blank')
         times = stage_changes(driver, base + 'site/')
     finally:
@@ -129,9 +157,10 @@ def main():
     print(f"{'web site in headless Chromium':36} {'ours':>10} {'against':>12} {'ratio':>9}  goal")
     print(f"{'start-up vs bare page (ms)':36} {ours_ms:10.1f} {bare_ms:12.1f} {ours_ms / bare_ms:9.2f}  <= 1.5")
     print(f"{'  module ready, title painted (ms)':36} {ready_ms:10.1f} {'-':>12} {'-':>9}  (a click before it is held)")
+    print(f"{'returning, offline copy (ms)':36} {kept_ms:10.1f} {kept_bare_ms:12.1f} {kept_ms / kept_bare_ms:9.2f}  <= 1.5")
     print(f"{'stage change p95 (ms)':36} {p95:10.2f} {16.7:12.1f} {p95 / 16.7:9.2f}  <= 1 frame")
     print(f"{'site size gzip, icons aside (bytes)':36} {size:10d} {65536:12d} {size / 65536:9.2f}  <= 64 KiB")
-    ok = ours_ms / bare_ms <= 1.5 and p95 <= 16.7 and size <= 65536
+    ok = ours_ms / bare_ms <= 1.5 and kept_ms / kept_bare_ms <= 1.5 and p95 <= 16.7 and size <= 65536
     return 0 if ok else 1
 
 

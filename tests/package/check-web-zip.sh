@@ -16,13 +16,17 @@ unzip -q "$zip" -d "$unpacked"
 cd "$unpacked"
 
 expected="./LICENSE.txt ./icons/tamblo-192.png ./icons/tamblo-512.png ./icons/tamblo-maskable-512.png \
-./index.html ./main.js ./manifest.webmanifest ./sw.js ./tamblo.js ./tamblo.wasm "
+./index.html ./main.js ./manifest.webmanifest ./release.txt ./sw.js ./tamblo.js ./tamblo.wasm "
 [ "$(find . -type f | LC_ALL=C sort | tr '\n' ' ')" = "$expected" ] || die "holds $(find . -type f | tr '\n' ' ')"
-# The worker's list, read from the worker itself.
-for file in $(grep -o "'[^']*'" sw.js | tr -d "'" | grep -v '^tamblo-[0-9]' | grep -v '^\./$'); do
-    case $file in GET) continue ;; esac
-    [ -f "$file" ] || [[ $file != *.* ]] || die "the service worker keeps $file, which the zip lacks"
-done
+# One release: the worker keeps every file of the site but itself, the
+# release's name and the licence, each with the hash of the file in the zip,
+# and its release is the one that release.txt names.
+kept=$(sed -n 's/^ *"\([^"]*\)": "\([0-9a-f]\{64\}\)",\{0,1\}$/\2  \1/p' sw.js)
+[ "$(echo "$kept" | sed 's/^.*  //' | LC_ALL=C sort | tr '\n' ' ')" = \
+  "$(find . -type f ! -name sw.js ! -name release.txt ! -name LICENSE.txt | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" ] \
+    || die "the service worker keeps $(echo "$kept" | sed 's/^.*  //' | tr '\n' ' ')"
+echo "$kept" | sha256sum --check --quiet || die "a file differs from the one the service worker expects"
+grep -qx "const RELEASE = '$(cat release.txt)';" sw.js || die "release.txt names another release than the worker's"
 # No address that leaves the site's folder or the site.
 if grep -nE '(src|href)="(/|[a-z]+:)' index.html; then die "index.html has an absolute address"; fi
 grep -q '"start_url": "./"' manifest.webmanifest || die "the manifest does not start in its own folder"

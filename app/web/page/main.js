@@ -383,11 +383,24 @@
             await forward(entry);
     }));
 
-    // Offline play once the site has been visited: after the load, so the
-    // worker's download never competes with the game's own files.
+    // Offline play once the site has been visited, and every new release:
+    // after the load, so that neither competes with the game's own files.
+    // The worker is registered under the name of the release that the
+    // server holds now, asked past every cache: a new name is a new worker,
+    // which fetches that release whole and serves it from the next load.
     if ('serviceWorker' in navigator) {
-        addEventListener('load', () => {
-            navigator.serviceWorker.register('sw.js').catch(error => console.warn('tamblo: no offline copy:', describe(error)));
+        addEventListener('load', async () => {
+            let release;
+            try {
+                const response = await fetch('release.txt', {cache: 'no-store'});
+                release = response.ok ? (await response.text()).trim() : '';
+            } catch (error) {
+                return;  // no server: the release this page runs stays
+            }
+            if (/^[0-9a-f]{16}$/.test(release)) {
+                navigator.serviceWorker.register('sw.js?release=' + release)
+                    .catch(error => console.warn('tamblo: no offline copy:', describe(error)));
+            }
         });
     }
 })();
