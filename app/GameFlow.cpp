@@ -24,6 +24,8 @@ namespace {
 const char *const RightPrompt = "正解!";
 const char *const ClearPrompt = "ゲームクリア!\r\n\r\n所要時間 ";
 const char *const NewBestPrompt = "ハイスコア更新!";
+const char *const NotSavedPrompt = "ハイスコアを保存できませんでした";
+const char *const NotReadPrompt = "記録を読み込めませんでした";
 const char *const GameOverPrompt = "残念!　間違いです\r\n\r\nゲームオーバー";
 const char *const RetryPrompt = "また挑戦しますか？";
 const char *const Question = "この月の月齢は？";
@@ -116,9 +118,9 @@ void GameFlow::rightAnswer()
     if (m_state.stage >= LastStage) {
         // The clear is judged, and a new best stored, before any box shows:
         // a kill or a power cut while a box is open cannot take it.
-        const bool newBest = recordClear();
+        const Clear cleared = recordClear();
         box(RightPrompt, BoxStyle::OkOnly);
-        clear(newBest);
+        clear(cleared);
         return;
     }
     box(RightPrompt, BoxStyle::OkOnly);
@@ -130,26 +132,31 @@ void GameFlow::rightAnswer()
     showStage();
 }
 
-bool GameFlow::recordClear()
+GameFlow::Clear GameFlow::recordClear()
 {
     // Judged against the freshest best, so that no copy of the game calls a
     // time new that another copy has already beaten.
     const std::int32_t time = m_state.elapsedTenths;
     takeStoredBestTime();
     if (time >= m_state.bestTenths)
-        return false;
+        return {};
     m_state.bestTenths = time;
-    SaveBestTime();
+    const bool saved = SaveBestTime();
     // Another copy may have stored a better time in the meantime: then the
-    // record keeps that one, and this clear is no new best.
-    return m_state.bestTenths == time;
+    // record keeps that one, and this clear is no new best. A save that
+    // failed leaves the time the best of this run, saved again at the close.
+    return {m_state.bestTenths == time, saved};
 }
 
-void GameFlow::clear(bool newBest)
+void GameFlow::clear(Clear cleared)
 {
     box(ClearPrompt + TimeText::format(m_state.elapsedTenths), BoxStyle::OkOnly);
-    if (newBest)
+    if (cleared.newBest)
         box(NewBestPrompt, BoxStyle::OkOnly);
+    // The player learns before the next game that the new best is not kept
+    // yet; the reason went to the platform's log with the save.
+    if (!cleared.saved)
+        box(NotSavedPrompt, BoxStyle::OkOnly, HighScoreTitle);
     if (!m_closing)
         m_host.SetTimerEnabled(true);
     askRetry();
@@ -275,12 +282,24 @@ bool GameFlow::takeRecordFile(std::string_view bytes, bool complete)
     // The box shows the best time afterwards either way, so the player
     // sees what the record keeps.
     const std::optional<std::int32_t> brought = BestTimeFormat::parse(bytes, complete);
-    if (brought && *brought < m_state.bestTenths)
+    if (!brought) {
+        rejectRecordFile();
+        return false;
+    }
+    if (*brought < m_state.bestTenths)
         m_state.bestTenths = *brought;
-    if (brought)
-        SaveBestTime();
+    SaveBestTime();
     showHighScore();
-    return brought.has_value();
+    return true;
+}
+
+void GameFlow::rejectRecordFile()
+{
+    // The record stays as it was; the box tells the file's fault and the
+    // time the record keeps, in one box.
+    takeStoredBestTime();
+    box(std::string(NotReadPrompt) + "\r\n\r\n" + TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly,
+        HighScoreTitle);
 }
 
 std::string GameFlow::recordFileText() const

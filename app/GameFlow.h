@@ -65,8 +65,12 @@ public:
     // A record file that the player brings from elsewhere (its first bytes,
     // and whether they are all of it): its time is taken as another copy's
     // would be, the record keeping the better one, and the best-time box
-    // shows the result. False, the record unchanged, when it holds no time.
+    // shows the result. False, the record unchanged, when it holds no time:
+    // the box then says so first.
     bool takeRecordFile(std::string_view bytes, bool complete);
+    // A record file that the window could not read at all (a folder, a file
+    // it may not open): told as one that holds no time.
+    void rejectRecordFile();
     // The record as a file carries it: the stored bytes as they are, or
     // the line of the best time when nothing whole can be read.
     std::string recordFileText() const;
@@ -90,8 +94,13 @@ private:
     void takeStoredBestTime();
     // Takes the time a save left in the record, or tells why there is none.
     bool keep(const BestTimeRecord::Saved &saved);
-    bool recordClear();
-    void clear(bool newBest);
+    struct Clear
+    {
+        bool newBest = false;
+        bool saved = true;
+    };
+    Clear recordClear();
+    void clear(Clear cleared);
     void askRetry();
     void newAnswerAge();
     void showStage();

@@ -55,6 +55,12 @@ void Form1::loadRecordFile(const std::string &bytes, bool complete)
         Page::logError("tamblo: the loaded file holds no time; the record is unchanged");
 }
 
+void Form1::rejectRecordFile()
+{
+    deliverTicks();
+    m_flow.rejectRecordFile();
+}
+
 std::string Form1::recordFileText()
 {
     return m_flow.recordFileText();

@@ -34,6 +34,8 @@ public:
     // A record file that the player loads: its first bytes, read by the
     // record's own rules, and whether they are the whole file.
     void loadRecordFile(const std::string &bytes, bool complete);
+    // A record file that the page could not read.
+    void rejectRecordFile();
     // The record's text as a file carries it.
     std::string recordFileText();
 

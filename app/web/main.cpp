@@ -64,8 +64,13 @@ EMSCRIPTEN_KEEPALIVE int tamblo_record_buffer_size()
     return static_cast<int>(loadedBytes.size());
 }
 
+// A negative length: the page could not read the file at all.
 EMSCRIPTEN_KEEPALIVE void tamblo_load_record(int length, int complete)
 {
+    if (length < 0) {
+        forward([](Form1 &f) { f.rejectRecordFile(); });
+        return;
+    }
     const std::string bytes(loadedBytes.data(), static_cast<std::size_t>(length));
     forward([&bytes, complete](Form1 &f) { f.loadRecordFile(bytes, complete != 0); });
 }

@@ -24,6 +24,10 @@ const std::string Right = "正解!";
 const std::string NewBest = "ハイスコア更新!";
 const std::string GameOver = "残念!　間違いです\r\n\r\nゲームオーバー";
 const std::string Retry = "また挑戦しますか？";
+const std::string NotSaved = "ハイスコアを保存できませんでした";
+const std::string NotRead = "記録を読み込めませんでした\r\n\r\n";
+
+bool startsWith(const std::string &text, const std::string &start) { return text.rfind(start, 0) == 0; }
 
 std::string clearBox(const std::string &time) { return "ゲームクリア!\r\n\r\n所要時間 " + time; }
 
@@ -51,7 +55,8 @@ public:
 
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override
     {
-        EXPECT_EQ(title, prompt.rfind("クリアまでの最短時間", 0) == 0 ? "ハイスコア" : "Tamblo");
+        const bool aboutRecord = startsWith(prompt, "クリアまでの最短時間") || prompt == NotSaved || startsWith(prompt, NotRead);
+        EXPECT_EQ(title, aboutRecord ? "ハイスコア" : "Tamblo") << prompt;
         EXPECT_EQ(style, prompt == Retry ? BoxStyle::YesNo : BoxStyle::OkOnly) << prompt;
         boxes.push_back(prompt);
         if (onBox)
@@ -411,8 +416,10 @@ TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
     ticks(300);
     answerRight();
     // The time is the best this game knows, kept in memory and told as
-    // such; the failure is told once, with the record's name.
-    EXPECT_EQ(std::count(host.boxes.begin(), host.boxes.end(), NewBest), 1);
+    // such, and then that it is not kept, before the retry question; the
+    // failure is logged once, with the record's name.
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{Right, Right, Right, Right, Right, Right, clearBox("30.0秒"),
+                                                    NewBest, NotSaved, Retry}));
     EXPECT_EQ(host.state.bestTenths, 300);
     EXPECT_EQ(host.failures, (std::vector<std::string>{"tamblo: the best time could not be saved to "
                                                         "memory/HighScore.mtt: No space left on device"}));
@@ -494,9 +501,16 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     host.store.steps.clear();
     EXPECT_FALSE(flow.takeRecordFile("12", false));
     EXPECT_FALSE(flow.takeRecordFile("abc", true));
-    EXPECT_EQ(host.boxes.size(), 4u);
+    EXPECT_FALSE(flow.takeRecordFile("", true));
+    EXPECT_FALSE(flow.takeRecordFile(std::string("\0\x01\xff" "7", 4), true));
+    flow.rejectRecordFile();
+    // Each says that the file held no record, and the time kept.
+    EXPECT_EQ(host.boxes.size(), 7u);
+    for (std::size_t i = 2; i < host.boxes.size(); ++i)
+        EXPECT_EQ(host.boxes[i], NotRead + "クリアまでの最短時間 32.1秒");
     EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "replace"), 0);
     EXPECT_EQ(host.state.bestTenths, 321);
+    EXPECT_EQ(host.store.bytes, "321\r\n");
 
     // The file handed out is the stored text, byte for byte.
     host.store.bytes = "  42,\r\n";

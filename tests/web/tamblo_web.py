@@ -102,6 +102,10 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
         gate = getattr(self.server, 'module_gate', None)
         if gate is not None and self.path.split('?')[0].endswith(('/tamblo.js', '/tamblo.wasm')):
             gate.wait(30)
+        # The files named in `refused` are answered 404.
+        if self.path.split('?')[0].rsplit('/', 1)[-1] in getattr(self.server, 'refused', ()):
+            self.send_error(404)
+            return
         super().do_GET()
 
 
@@ -141,11 +145,12 @@ def quit_chromium(driver):
 class Page:
     """The game's page in one tab, as a player sees and works it."""
 
-    def __init__(self, driver, url=None):
+    def __init__(self, driver, url=None, ready=True):
         self.driver = driver
         if url:
             driver.get(url)
-        self.wait_ready()
+        if ready:
+            self.wait_ready()
 
     def wait(self, condition, timeout=10, message=''):
         return WebDriverWait(self.driver, timeout).until(lambda _: condition(), message)

@@ -214,5 +214,88 @@ class HeldInput(unittest.TestCase):
         page.wait(lambda: len(page.buttons()) == 2, message='the held click was lost')
 
 
+def enter(driver, kind, repeat=False):
+    """Return going down (with its character) or up, or repeating."""
+    event = {'type': kind, 'key': 'Enter', 'code': 'Enter', 'windowsVirtualKeyCode': 13, 'autoRepeat': repeat}
+    if kind == 'keyDown':
+        event['text'] = '\r'
+    driver.execute_cdp_cmd('Input.dispatchKeyEvent', event)
+
+
+class HeldKeys(unittest.TestCase):
+    def test_a_held_or_doubled_return_never_answers_an_unseen_stage(self):
+        fixture = web.Fixture()
+        self.addCleanup(fixture.close)
+        page = fixture.open()
+        driver = fixture.driver
+        focused = 'return document.activeElement.id'
+        page.click_title()
+        age = page.disc_age()
+        while page.js('return document.activeElement.textContent') != str(age):
+            ActionChains(driver, duration=0).send_keys(Keys.TAB).perform()
+        # Return held on the right answer: the first repeat closes the box,
+        # the others reach no answer of the next stage.
+        enter(driver, 'keyDown')
+        self.assertEqual(tuple(page.wait_box()), RIGHT)
+        for _ in range(6):
+            enter(driver, 'keyDown', repeat=True)
+            time.sleep(0.05)
+        page.wait(lambda: page.box() is None, message='a repeat did not close the box')
+        time.sleep(0.3)
+        self.assertIsNone(page.box(), 'a repeat answered the next stage')
+        self.assertEqual(len(page.buttons()), 3)
+        self.assertEqual(page.js(focused), 'Form1')
+        enter(driver, 'keyUp')
+        # Return pressed again answers nothing either.
+        enter(driver, 'keyDown')
+        enter(driver, 'keyUp')
+        time.sleep(0.3)
+        self.assertIsNone(page.box(), 'a second Return answered the next stage')
+        # The first Tab goes to the first answer; a repeat there answers
+        # nothing, a fresh press does.
+        ActionChains(driver, duration=0).send_keys(Keys.TAB).perform()
+        self.assertEqual(page.js(focused), 'Command1_0')
+        enter(driver, 'keyDown', repeat=True)
+        time.sleep(0.3)
+        self.assertIsNone(page.box(), 'a repeat answered')
+        enter(driver, 'keyUp')
+        enter(driver, 'keyDown')
+        self.assertIn(tuple(page.wait_box()), (RIGHT, GAME_OVER))
+        enter(driver, 'keyUp')
+
+
+class ModuleRefused(unittest.TestCase):
+    def test_a_module_that_cannot_be_loaded_is_told_and_the_page_loads_again(self):
+        for refused in ('tamblo.wasm', 'tamblo.js'):
+            with self.subTest(refused=refused):
+                server = web.Server()
+                self.addCleanup(server.close)
+                server.httpd.refused = {refused}
+                driver = web.chromium()
+                self.addCleanup(web.quit_chromium, driver)
+                started = time.monotonic()
+                page = web.Page(driver, server.url, ready=False)
+                failure = "return document.getElementById('LoadFailure').checkVisibility()"
+                page.wait(lambda: page.js(failure), timeout=10, message='no failure shown')
+                self.assertLess(time.monotonic() - started, 10)
+                self.assertIn('読み込めませんでした', driver.find_element(By.ID, 'Form1').text)
+                self.assertFalse(page.js("return document.getElementById('Label1').checkVisibility()"))
+                self.assertTrue(any('could not be loaded' in e for e in page.console_errors()))
+                # The menu and the game area take no input; the button loads
+                # the page again, which now plays.
+                driver.find_element(By.ID, 'HighScore').click()
+                driver.find_element(By.ID, 'Form1').click()
+                time.sleep(0.2)
+                self.assertIsNone(page.box())
+                server.httpd.refused = set()
+                reload = driver.find_element(By.ID, 'Reload')
+                self.assertEqual(reload.text, '再読み込み')
+                reload.click()
+                page.wait_ready()
+                self.assertTrue(page.title_showing())
+                self.assertFalse(page.js(failure))
+                page.click_title()
+
+
 if __name__ == '__main__':
     unittest.main()

@@ -4,8 +4,8 @@
 better time, storage that throws on access or on write, and the record
 moved out as a file and in again."""
 
-import os
 import pathlib
+import shutil
 import tempfile
 import time
 import unittest
@@ -167,6 +167,8 @@ class Record(unittest.TestCase):
         play_to_last_stage(page)
         boxes = finish_game(page)
         self.assertTrue(boxes[1].startswith('ゲームクリア!'), boxes)
+        # The new best is told, and then that it was not stored.
+        self.assertEqual(boxes[2:], ['ハイスコア更新!', 'ハイスコアを保存できませんでした', 'また挑戦しますか？'])
         self.assertIsNone(page.stored())
         errors = page.console_errors()
         self.assertTrue(any('QuotaExceededError: the quota is full' in e for e in errors), errors)
@@ -182,20 +184,26 @@ class Record(unittest.TestCase):
 
         # Loading: a better time is kept, a worse one and a file with no
         # time leave the record as it is; the box shows the best time.
-        loads = [(b'57\r\n', '57\r\n', 57), (b'900\r\n', '57\r\n', 57), (b'\xef\xbb\xbf12\r\n', '57\r\n', 57),
-                 (b'31' + b'\r\n' + b'x' * 100000, '31\r\n', 31)]
+        # A file that holds no record (or a folder) says so first.
+        rejected = '記録を読み込めませんでした\n\n'
+        loads = [(b'57\r\n', '57\r\n', time_prompt(57)), (b'900\r\n', '57\r\n', time_prompt(57)),
+                 (b'\xef\xbb\xbf12\r\n', '57\r\n', rejected + time_prompt(57)),
+                 (b'', '57\r\n', rejected + time_prompt(57)), (b'\0\xff\xfe\x01', '57\r\n', rejected + time_prompt(57)),
+                 (None, '57\r\n', rejected + time_prompt(57)),
+                 (b'31' + b'\r\n' + b'x' * 100000, '31\r\n', time_prompt(31))]
         for content, stored, shown in loads:
-            with self.subTest(content=content[:12]):
-                path = pathlib.Path(downloads, 'load.mtt')
-                path.write_bytes(content)
+            with self.subTest(content=content and content[:12]):
+                path = pathlib.Path(downloads, 'load.mtt' if content is not None else 'folder.mtt')
+                if content is None:
+                    path.mkdir()
+                else:
+                    path.write_bytes(content)
                 page.js("document.getElementById('RecordFile').hidden = false")
                 self.fixture.driver.find_element(By.ID, 'RecordFile').send_keys(str(path))
-                self.assertEqual(page.wait_box()[1], time_prompt(shown))
+                self.assertEqual(page.wait_box()[:2], ['ハイスコア', shown])
                 page.answer_box('OK')
                 self.assertEqual(page.stored(), stored)
-        for file in os.listdir(downloads):
-            os.remove(os.path.join(downloads, file))
-        os.rmdir(downloads)
+        shutil.rmtree(downloads)
 
 
 if __name__ == '__main__':

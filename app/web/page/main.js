@@ -71,12 +71,31 @@
         return $('Command1_' + index);
     }
 
-    // Fits the game to the window and sizes the canvas in device pixels.
+    // A touch screen's pointer: the game then takes all the room there is.
+    const coarse = matchMedia('(pointer: coarse)');
+
+    // The game's scale for the room that the window leaves it (the ratio
+    // of the window's size to the game's, the tighter side). With a mouse,
+    // whole multiples, so that every pixel of the game stays an even block;
+    // a touch screen takes the largest scale that fits, for the largest
+    // buttons. Below 1 only in a window smaller than the game.
+    function scaleFor(room, touch) {
+        return touch || room < 1 ? room : Math.floor(room);
+    }
+
+    // Fits the game, menu bar and game area together, to the window,
+    // centred on whole device pixels, and sizes the canvas in device pixels.
+    // The boxes take the same scale from the page's --scale.
     function fit() {
         const game = $('game');
+        const width = form.offsetWidth;
         const height = $('menubar').offsetHeight + form.offsetHeight;
-        const scale = Math.min(1, innerWidth / form.offsetWidth, innerHeight / height);
-        game.style.transform = `translateX(${-form.offsetWidth * scale / 2}px) scale(${scale})`;
+        const scale = scaleFor(Math.min(innerWidth / width, innerHeight / height), coarse.matches);
+        const onDevicePixel = length => Math.max(0, Math.floor(length * devicePixelRatio) / devicePixelRatio);
+        const left = onDevicePixel((innerWidth - width * scale) / 2);
+        const top = onDevicePixel((innerHeight - height * scale) / 2);
+        game.style.transform = `translate(${left}px, ${top}px) scale(${scale})`;
+        document.documentElement.style.setProperty('--scale', String(scale));
         const ratio = devicePixelRatio * scale;
         surface.width = Math.round(200 * ratio);
         surface.height = Math.round(450 * ratio);
@@ -108,6 +127,7 @@
                 box.returnValue = '';
                 // Escape closes it with no answer, as closing a box does.
                 box.addEventListener('close', () => {
+                    seatFocus();
                     resolve(Number(box.returnValue) || (style === YesNo ? Answer.no : Answer.ok));
                 }, {once: true});
                 box.showModal();
@@ -307,6 +327,24 @@
         return !label1.hidden;
     }
 
+    // A closed box gives the focus back to where it was, often an answer
+    // button, which the next stage captions anew: the game area takes it
+    // instead, so that no key answers a question the player has not seen,
+    // and the first Tab goes to the first answer.
+    function seatFocus() {
+        const focused = document.activeElement;
+        if (focused === null || focused === document.body || focused.classList.contains('answer'))
+            form.focus({preventScroll: true});
+    }
+
+    // A held key repeats: its repeats never answer. With the focus seated
+    // above, the key that closed a box, held or pressed again, reaches no
+    // answer either.
+    document.addEventListener('keydown', event => {
+        if (event.repeat && event.target.closest?.('.answer'))
+            event.preventDefault();
+    }, true);
+
     label1.addEventListener('click', clickTitle);
     label2.addEventListener('click', clickTitle);
     form.addEventListener('click', event => {
@@ -315,7 +353,9 @@
             forward('tamblo_answer', Number(target.id.slice('Command1_'.length)));
     });
     document.addEventListener('keydown', event => {
-        const onPage = event.target === document.body || event.target === document.documentElement;
+        const onPage = [document.body, document.documentElement, form].includes(event.target);
+        if (event.repeat)
+            return;
         if (onPage && titleShowing() && (event.key === 'Enter' || event.key === ' ') && !box.open) {
             event.preventDefault();
             clickTitle();
@@ -356,22 +396,64 @@
         try {
             bytes = new Uint8Array(await file.slice(0, size).arrayBuffer());
         } catch (error) {
+            // A folder, or a file that may not be read: the game says so.
             console.warn('tamblo: the record file could not be read:', describe(error));
-            return;
+            bytes = null;
         } finally {
             busy = false;
         }
-        module.HEAPU8.set(bytes, module._tamblo_record_buffer());
-        await forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+        if (bytes === null) {
+            await forward('tamblo_load_record', -1, 0);
+        } else {
+            module.HEAPU8.set(bytes, module._tamblo_record_buffer());
+            await forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+        }
         leaveMenu();
     });
 
     addEventListener('resize', fit);
+    coarse.addEventListener('change', fit);
     fit();
     document.documentElement.classList.remove('starting');
 
+    // A module that cannot be loaded (refused, a broken network, a browser
+    // without WebAssembly) is told in the game area, with a button that
+    // loads the page again; the title takes no more input. One that has
+    // not come after a while is told the same way, and still taken if it
+    // comes after all.
+    const LoadDeadline = 8000;
+    function loadFailed(reason, log = console.error) {
+        if (module !== null)
+            return;
+        log('tamblo: the game could not be loaded:', describe(reason));
+        held.length = 0;
+        label1.hidden = true;
+        label2.hidden = true;
+        $('LoadFailure').hidden = false;
+    }
+    $('Reload').addEventListener('click', () => location.reload());
+    const deadline = setTimeout(() => loadFailed(`no module after ${LoadDeadline / 1000} s`, console.warn), LoadDeadline);
+
     // The module's script runs once the page is parsed, after this one.
-    addEventListener('DOMContentLoaded', () => createTamblo().then(async instance => {
+    addEventListener('DOMContentLoaded', () => {
+        if (typeof WebAssembly !== 'object' || typeof createTamblo !== 'function') {
+            clearTimeout(deadline);
+            loadFailed(typeof WebAssembly !== 'object' ? 'no WebAssembly' : 'tamblo.js did not run');
+            return;
+        }
+        createTamblo().then(ready, error => {
+            clearTimeout(deadline);
+            loadFailed(error);
+        });
+    });
+
+    async function ready(instance) {
+        clearTimeout(deadline);
+        // Late, after the page told that it failed: the title again.
+        if (!$('LoadFailure').hidden) {
+            $('LoadFailure').hidden = true;
+            label2.hidden = false;
+        }
         module = instance;
         busy = false;
         // When the first frame after the module is ready is painted, for
@@ -381,7 +463,7 @@
         }));
         for (const entry of held.splice(0))
             await forward(entry);
-    }));
+    }
 
     // Offline play once the site has been visited, and every new release:
     // after the load, so that neither competes with the game's own files.
