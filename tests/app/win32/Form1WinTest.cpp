@@ -144,7 +144,7 @@ void expectDisc(const Form1 &form)
 std::wstring accessibleName(HWND window)
 {
     IAccessible *accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
                                           reinterpret_cast<void **>(&accessible))))
         return L"(no accessible object)";
     VARIANT self{};
