@@ -8,6 +8,8 @@
 #include <QAccessibleWidget>
 #include <QString>
 
+#include <string>
+
 namespace {
 // A plain widget counts as a client area to assistive technology; this
 // one is a picture.
@@ -33,9 +35,14 @@ DiscWidget::DiscWidget(QWidget *parent)
     hide();
 }
 
-void DiscWidget::describe(const QString &text)
+void DiscWidget::describe(const std::string &text)
 {
-    // QWidget tells a changed description to assistive technology itself.
-    setAccessibleDescription(text);
+    // The same disc drawn again keeps its words, and costs no conversion:
+    // it is told nothing new. QWidget tells a changed description to
+    // assistive technology itself.
+    if (text == m_text && !isHidden())
+        return;
+    m_text = text;
+    setAccessibleDescription(QString::fromStdString(text));
     show();
 }

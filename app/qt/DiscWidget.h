@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class QString;
+#include <string>
 
 // The disc as a screen reader meets it: an image named "月" whose
 // description tells the drawn disc in words. It lies over the disc on the
@@ -18,6 +18,9 @@ class DiscWidget : public QWidget
 public:
     explicit DiscWidget(QWidget *parent = nullptr);
 
-    // The new disc's words; the change is told to assistive technology.
-    void describe(const QString &text);
+    // The new disc's words; a change is told to assistive technology.
+    void describe(const std::string &text);
+
+private:
+    std::string m_text;
 };

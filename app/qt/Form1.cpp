@@ -165,7 +165,7 @@ void Form1::Cls()
 
 void Form1::DescribeDisc(const std::string &text)
 {
-    m_disc->describe(QString::fromStdString(text));
+    m_disc->describe(text);
 }
 
 void Form1::Refresh()
