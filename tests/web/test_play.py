@@ -196,7 +196,7 @@ class HeldInput(unittest.TestCase):
         driver.execute_cdp_cmd('Network.setBypassServiceWorker', {'bypass': True})
         driver.execute_script('window.leaving = true; location.href = arguments[0]', fixture.server.url + '?again')
         page.wait(lambda: page.js("const title = document.getElementById('Label1');"
-                                  "return !window.leaving && title !== null && title.checkVisibility()"),
+                                  "return !window.leaving && title !== null && title.checkVisibility({visibilityProperty: true})"),
                   message='the title screen never showed')
         self.assertEqual(page.js('return typeof createTamblo'), 'undefined', 'the module was not held back')
         left, width = page.js("const r = document.getElementById('Form1').getBoundingClientRect();"
