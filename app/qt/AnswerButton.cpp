@@ -4,6 +4,7 @@
 #include "AnswerButton.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 const QColor AnswerButton::Face(255, 128, 0);
@@ -29,6 +30,19 @@ void AnswerButton::focusInEvent(QFocusEvent *event)
     else if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         m_keyboardFocus = false;
     QPushButton::focusInEvent(event);
+}
+
+void AnswerButton::keyPressEvent(QKeyEvent *event)
+{
+    // A held Return repeats: its repeats close the box that its first press
+    // opened, and the focus then comes back here, to a button that carries
+    // another number by then. Only a fresh press answers.
+    const bool returnKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (returnKey && event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 void AnswerButton::paintEvent(QPaintEvent *)

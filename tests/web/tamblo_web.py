@@ -106,7 +106,10 @@ class Quiet(http.server.SimpleHTTPRequestHandler):
         if self.path.split('?')[0].rsplit('/', 1)[-1] in getattr(self.server, 'refused', ()):
             self.send_error(404)
             return
-        super().do_GET()
+        try:
+            super().do_GET()
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # a browser that quit while a file was on its way
 
 
 def chromium(ratio=1, size=(600, 800), throttle_hidden=False, prefs=None, downloads=None, load_strategy='normal'):
