@@ -28,6 +28,11 @@ class SurfaceWidget;
 // with the high-score command, the title and prompt labels, the answer
 // buttons and the tenth-second timer. It shows state and forwards input;
 // the rules live in GameFlow.
+//
+// The game area shows at the screen's scale where the whole window fits
+// the screen's available area; otherwise it takes the largest scale that
+// fits (GameScale), down to one device pixel per game pixel, and every
+// place and size in it is its game pixels times zoom().
 class Form1 : public QMainWindow, private FlowHost
 {
     Q_OBJECT
@@ -67,6 +72,9 @@ public:
     SurfaceWidget *clientArea() const { return m_canvas; }
     const DrawingSurface &surface() const { return m_surface; }
     const GameState &state() const { return m_state; }
+    // The window's pixels per game pixel: 1 where the game area shows at
+    // the screen's scale, less where it had to be made smaller to fit.
+    double zoom() const { return m_zoom; }
 
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
@@ -85,6 +93,10 @@ protected:
 
 private:
     void buildControls();
+    double fittingZoom() const;
+    // Game edge v, or a rectangle in game pixels, in the window's pixels.
+    int onWindow(int v) const;
+    QRect onWindow(int left, int top, int width, int height) const;
     void centreOnScreen();
 
     // FlowHost
@@ -92,6 +104,7 @@ private:
     void Cls() override;
     void CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels) override;
     void Refresh() override;
+    BoardRect DeviceBoard(const BoardRect &board) const override;
     Size SizeButton(int index, int width, int height) override;
     void PlaceButton(int index, int left, int top) override;
     void SetCaption(int index, const std::string &caption) override;
@@ -115,4 +128,5 @@ private:
     QTimer *m_timer1 = nullptr;
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
+    double m_zoom = 1.0;
 };
