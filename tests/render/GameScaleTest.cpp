@@ -36,15 +36,6 @@ TEST(GameScale, TakesTheDensestQuarterStepAtWhichTheWholeWindowFits)
         EXPECT_EQ(GameScale::fitting(c.screenDpi, Game, c.frame, c.work), c.expected) << c.what;
 }
 
-TEST(GameScale, EdgesRoundHalvesAwayFromZero)
-{
-    EXPECT_EQ(GameScale::edge(450, 120), 563); // 562.5
-    EXPECT_EQ(GameScale::edge(1, 144), 2);     // 1.5
-    EXPECT_EQ(GameScale::edge(-1, 144), -2);
-    EXPECT_EQ(GameScale::edge(3, 120), 4);     // 3.75
-    EXPECT_EQ(GameScale::edge(450, 96), 450);
-}
-
 TEST(GameScale, AWindowStaysInsideItsWorkAreaCaptionFirst)
 {
     // Centred where it fits, also on a work area that does not start at 0
