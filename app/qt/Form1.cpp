@@ -22,7 +22,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +37,7 @@ const QColor Form1::Background(0, 0, 64);
 
 namespace {
 const QColor LabelText(255, 255, 0);
+constexpr int PromptHeight = 33; // in game pixels
 
 // The window asks first for the faces it was designed in: ＭＳ Ｐゴシック for
 // the prompt and the buttons, HG創英角ﾎﾟｯﾌﾟ体 for the title. Where those
@@ -122,25 +125,19 @@ void Form1::buildControls()
     // Children are stacked in the order they are made: the prompt label,
     // the title label over it, and the answer buttons over both.
     m_label2 = new ClickLabel(QString::fromUtf8(GameFlow::PromptCaption), m_canvas);
-    m_label2->setGeometry(onWindow(0, 424, 201, 33));
-    m_label2->setFont(gothicFont(std::max(1, onWindow(19))));
     makeYellow(m_label2);
     connect(m_label2, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
     m_label1 = new ClickLabel(QString::fromStdString(GameFlow::titleCaption()), m_canvas);
-    m_label1->setGeometry(onWindow(0, 0, 201, 449));
-    m_label1->setFont(titleFont(std::max(1, onWindow(48))));
     m_label1->setWordWrap(true);
     makeYellow(m_label1);
     connect(m_label1, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
     auto *element0 = new AnswerButton(QStringLiteral("Command1"), m_canvas);
-    element0->setGeometry(onWindow(176, 424, 33, 33));
-    element0->setFont(gothicFont(std::max(1, onWindow(21))));
-    element0->setGamePixel(m_zoom);
     element0->hide();
     m_command1 = new ControlArray(element0, this);
     connect(m_command1, &ControlArray::clicked, this, [this](int index) { m_flow.answerClicked(index); });
+    applyZoom(m_zoom);
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(100);
@@ -167,6 +164,52 @@ double Form1::fittingZoom() const
     const int dpi = GameScale::fitting(screenDpi, {ClientWidth, ClientHeight}, {frame.width(), frame.height()},
                                        {available.width(), available.height()});
     return dpi == screenDpi ? 1.0 : dpi / (ratio * GameScale::Standard);
+}
+
+void Form1::applyZoom(double zoom)
+{
+    m_zoom = zoom;
+    m_canvas->setFixedSize(onWindow(ClientWidth), onWindow(ClientHeight));
+    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
+    m_label2->setFont(gothicFont(std::max(1, onWindow(19))));
+    m_label1->setGeometry(onWindow(0, 0, 201, 449));
+    m_label1->setFont(titleFont(std::max(1, onWindow(48))));
+    for (int index = 0; index < m_command1->count(); ++index) {
+        m_command1->item(index)->setFont(gothicFont(std::max(1, onWindow(21))));
+        m_command1->item(index)->setGamePixel(m_zoom);
+    }
+    // Element 0 at its design place until the first stage; from then on
+    // the stage's buttons in their grid, their captions untouched.
+    m_command1->item(0)->setGeometry(onWindow(176, 424, 33, 33));
+    m_flow.PlaceBoard();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_followsScreen || !windowHandle())
+        return;
+    m_followsScreen = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, &Form1::refit);
+}
+
+void Form1::refit()
+{
+    // A game area made smaller for a dense, small screen would show below
+    // one device pixel per game pixel on a sparser one, losing pixels of
+    // the disc: every move to another screen chooses the scale anew, and
+    // keeps the window on the screen's available area.
+    const double zoom = fittingZoom();
+    if (zoom == m_zoom)
+        return;
+    applyZoom(zoom);
+    adjustSize();
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        move(GameScale::inside(frame.left(), frame.width(), available.left(), available.width()),
+             GameScale::inside(frame.top(), frame.height(), available.top(), available.height()));
+    }
 }
 
 int Form1::onWindow(int v) const
@@ -310,7 +353,8 @@ void Form1::CreateAnswerButtons()
 void Form1::ShowQuestion(const std::string &question, int promptBottom)
 {
     m_label1->hide();
-    m_label2->move(m_label2->x(), onWindow(promptBottom) - m_label2->height());
+    m_promptTop = promptBottom - PromptHeight;
+    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
     m_label2->setText(QString::fromStdString(question));
 }
 

@@ -90,10 +90,15 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
     double fittingZoom() const;
+    // Lays the game area out anew at `zoom`: sizes, places and fonts.
+    void applyZoom(double zoom);
+    // A move to another screen: the game area takes the scale that fits it.
+    void refit();
     // Game edge v, or a rectangle in game pixels, in the window's pixels.
     int onWindow(int v) const;
     QRect onWindow(int left, int top, int width, int height) const;
@@ -129,4 +134,6 @@ private:
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
     double m_zoom = 1.0;
+    int m_promptTop = 424; // the prompt label's top, in game pixels
+    bool m_followsScreen = false;
 };
