@@ -22,19 +22,29 @@ if(CMAKE_CROSSCOMPILING)
     find_program(TAMBLO_WINEBOOT wineboot REQUIRED)
     find_program(XVFB_RUN xvfb-run REQUIRED)
     find_program(TAMBLO_SETPRIV setpriv REQUIRED)
+    find_program(TAMBLO_WINESERVER wineserver REQUIRED)
 endif()
 
 # Wine opens files in its server, a process of the session: run as root,
 # the whole session goes without the right to override file permissions,
 # so that a file or folder the player may not use stays so for the tests.
+# (A line break, not a semicolon, ends the first command: a semicolon would
+# split the script where the list is expanded, and the second half would
+# run nothing.)
 set(TAMBLO_AS_PLAYER sh -c
-    "[ \"$(id -u)\" -ne 0 ] || exec ${TAMBLO_SETPRIV} --bounding-set=-dac_override,-dac_read_search \"$@\"; exec \"$@\""
+    "[ \"$(id -u)\" -ne 0 ] || exec ${TAMBLO_SETPRIV} --bounding-set=-dac_override,-dac_read_search \"$@\"\nexec \"$@\""
     sh)
 
-# tamblo_wine_test(<target> [ON_DISPLAY]): the test program `target`, under
-# Wine, and with ON_DISPLAY on an X server of its own, for windows.
+# tamblo_wine_test(<target> [ON_DISPLAY [SCREEN <w>x<h>x<depth>]] [DPI <dpi>]):
+# the test program `target`, under Wine, and with ON_DISPLAY on an X server
+# of its own (1280 x 1024 unless SCREEN says otherwise), for windows. DPI
+# sets the density of the prefix's screen (Wine's LogPixels), which the
+# next session of the prefix takes.
 function(tamblo_wine_test target)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "ON_DISPLAY" "" "")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "ON_DISPLAY" "SCREEN;DPI" "")
+    if(NOT arg_SCREEN)
+        set(arg_SCREEN 1280x1024x24)
+    endif()
     if(NOT CMAKE_CROSSCOMPILING)
         add_test(NAME ${target} COMMAND ${target})
         return()
@@ -45,12 +55,18 @@ function(tamblo_wine_test target)
         # No offer to install Mono or Gecko, which no test needs.
         WINEDLLOVERRIDES=mscoree,mshtml=
     )
-    add_test(NAME ${target}_wine_prefix COMMAND ${TAMBLO_AS_PLAYER} ${TAMBLO_WINEBOOT} -i)
+    set(prefix_command ${TAMBLO_WINEBOOT} -i)
+    if(arg_DPI)
+        set(prefix_command sh -c
+            "\"$1\" -i && \"$2\" reg add 'HKCU\\Control Panel\\Desktop' /v LogPixels /t REG_DWORD /d ${arg_DPI} /f && \"$3\" -w"
+            sh ${TAMBLO_WINEBOOT} ${TAMBLO_WINE} ${TAMBLO_WINESERVER})
+    endif()
+    add_test(NAME ${target}_wine_prefix COMMAND ${TAMBLO_AS_PLAYER} ${prefix_command})
     set_tests_properties(${target}_wine_prefix PROPERTIES
         ENVIRONMENT "${environment}" FIXTURES_SETUP ${target}_wine TIMEOUT 300)
     set(command ${TAMBLO_WINE} $<TARGET_FILE:${target}>)
     if(arg_ON_DISPLAY)
-        set(command ${XVFB_RUN} -a -s "-screen 0 1280x1024x24" ${command})
+        set(command ${XVFB_RUN} -a -s "-screen 0 ${arg_SCREEN}" ${command})
     endif()
     set(command ${TAMBLO_AS_PLAYER} ${command})
     add_test(NAME ${target} COMMAND ${command})

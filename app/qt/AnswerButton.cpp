@@ -48,10 +48,13 @@ void AnswerButton::keyPressEvent(QKeyEvent *event)
 void AnswerButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QRect face = rect();
-    painter.fillRect(face, Face);
+    painter.fillRect(rect(), Face);
 
-    // A pressed button shows a heavier edge and its text one pixel lower.
+    // A pressed button shows a heavier edge and its text one pixel lower,
+    // all in game pixels.
+    painter.save();
+    painter.scale(m_gamePixel, m_gamePixel);
+    const QRectF face(0, 0, width() / m_gamePixel, height() / m_gamePixel);
     painter.setPen(Edge);
     painter.drawRect(face.adjusted(0, 0, -1, -1));
     if (isDown())
@@ -60,6 +63,8 @@ void AnswerButton::paintEvent(QPaintEvent *)
         painter.setPen(QPen(Edge, 1, Qt::DotLine));
         painter.drawRect(face.adjusted(3, 3, -4, -4));
     }
+    painter.restore();
     painter.setPen(palette().color(QPalette::ButtonText));
-    painter.drawText(isDown() ? face.translated(0, 1) : face, Qt::AlignCenter, text());
+    painter.drawText(isDown() ? QRectF(rect()).translated(0, m_gamePixel) : QRectF(rect()), Qt::AlignCenter,
+                     text());
 }

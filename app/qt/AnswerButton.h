@@ -17,6 +17,11 @@ public:
 
     explicit AnswerButton(const QString &text, QWidget *parent = nullptr);
 
+    // The window's pixels per game pixel (Form1::zoom()): the edges are one
+    // game pixel wide, also where the game area was made smaller to fit.
+    void setGamePixel(qreal size) { m_gamePixel = size; }
+    qreal gamePixel() const { return m_gamePixel; }
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -26,4 +31,5 @@ private:
     // The focus frame shows only once the keyboard moved there: the focus
     // the window hands its first button on activation is no hint.
     bool m_keyboardFocus = false;
+    qreal m_gamePixel = 1.0;
 };

@@ -19,6 +19,7 @@ AnswerButton *ControlArray::load(int index)
     const AnswerButton *model = item(0);
     auto *button = new AnswerButton(model->text(), model->parentWidget());
     button->setFont(model->font());
+    button->setGamePixel(model->gamePixel());
     button->setGeometry(model->geometry());
     button->setVisible(false);
     append(button);

@@ -10,6 +10,7 @@
 #include "app/RandomSource.h"
 #include "SurfaceWidget.h"
 #include "board/StageLayout.h"
+#include "render/GameScale.h"
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
@@ -22,8 +23,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -33,6 +38,7 @@ const QColor Form1::Background(0, 0, 64);
 
 namespace {
 const QColor LabelText(255, 255, 0);
+constexpr int PromptHeight = 33; // in game pixels
 
 // The window asks first for the faces it was designed in: ＭＳ Ｐゴシック for
 // the prompt and the buttons, HG創英角ﾎﾟｯﾌﾟ体 for the title. Where those
@@ -55,11 +61,11 @@ QFont gothicFont(int pixelSize)
                         pixelSize, QFont::Bold);
 }
 
-QFont titleFont()
+QFont titleFont(int pixelSize)
 {
     return japaneseFont({QStringLiteral("HG創英角ﾎﾟｯﾌﾟ体"), QStringLiteral("Noto Sans CJK JP Black"),
                          QStringLiteral("Noto Sans CJK JP")},
-                        48, QFont::Normal);
+                        pixelSize, QFont::Normal);
 }
 
 void makeYellow(QLabel *label)
@@ -112,8 +118,9 @@ void Form1::buildControls()
 
     m_highScore = menuBar()->addAction(QString::fromUtf8(GameFlow::HighScoreTitle));
     connect(m_highScore, &QAction::triggered, this, [this] { m_flow.showHighScore(); });
+    m_zoom = fittingZoom();
 
-    m_canvas = new SurfaceWidget(m_surface, this);
+    m_canvas = new SurfaceWidget(m_surface, QSize(onWindow(ClientWidth), onWindow(ClientHeight)), this);
     setCentralWidget(m_canvas);
     // First, so that a screen reader meets the disc before the question.
     m_disc = new DiscWidget(m_canvas);
@@ -121,24 +128,19 @@ void Form1::buildControls()
     // Children are stacked in the order they are made: the prompt label,
     // the title label over it, and the answer buttons over both.
     m_label2 = new ClickLabel(QString::fromUtf8(GameFlow::PromptCaption), m_canvas);
-    m_label2->setGeometry(0, 424, 201, 33);
-    m_label2->setFont(gothicFont(19));
     makeYellow(m_label2);
     connect(m_label2, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
     m_label1 = new ClickLabel(QString::fromStdString(GameFlow::titleCaption()), m_canvas);
-    m_label1->setGeometry(0, 0, 201, 449);
-    m_label1->setFont(titleFont());
     m_label1->setWordWrap(true);
     makeYellow(m_label1);
     connect(m_label1, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
 
     auto *element0 = new AnswerButton(QStringLiteral("Command1"), m_canvas);
-    element0->setGeometry(176, 424, 33, 33);
-    element0->setFont(gothicFont(21));
     element0->hide();
     m_command1 = new ControlArray(element0, this);
     connect(m_command1, &ControlArray::clicked, this, [this](int index) { m_flow.answerClicked(index); });
+    applyZoom(m_zoom);
 
     m_timer1 = new QTimer(this);
     m_timer1->setInterval(100);
@@ -148,13 +150,94 @@ void Form1::buildControls()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void Form1::centreOnScreen()
+double Form1::fittingZoom() const
 {
-    // Without a window manager a new window would sit at (0, 0).
+    // The screen's scale and available area, and the menu bar and frame
+    // around the game area, all in device pixels for the choice. Before
+    // the window is first shown a window manager's frame is not known yet:
+    // only the menu bar counts then.
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return 1.0;
+    const qreal ratio = screen->devicePixelRatio();
+    const int screenDpi = qRound(ratio * GameScale::Standard);
+    const QSize available = screen->availableGeometry().size() * ratio;
+    const QSize frame = (frameGeometry().size() - geometry().size()
+                         + QSize(0, menuBar()->sizeHint().height())) * ratio;
+    const int dpi = GameScale::fitting(screenDpi, {ClientWidth, ClientHeight}, {frame.width(), frame.height()},
+                                       {available.width(), available.height()});
+    return dpi == screenDpi ? 1.0 : dpi / (ratio * GameScale::Standard);
+}
+
+void Form1::applyZoom(double zoom)
+{
+    m_zoom = zoom;
+    m_canvas->setFixedSize(onWindow(ClientWidth), onWindow(ClientHeight));
+    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
+    m_label2->setFont(gothicFont(std::max(1, onWindow(19))));
+    m_label1->setGeometry(onWindow(0, 0, 201, 449));
+    m_label1->setFont(titleFont(std::max(1, onWindow(48))));
+    for (int index = 0; index < m_command1->count(); ++index) {
+        m_command1->item(index)->setFont(gothicFont(std::max(1, onWindow(21))));
+        m_command1->item(index)->setGamePixel(m_zoom);
+    }
+    // Element 0 at its design place until the first stage; from then on
+    // the stage's buttons in their grid, their captions untouched.
+    m_command1->item(0)->setGeometry(onWindow(176, 424, 33, 33));
+    m_flow.PlaceBoard();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_followsScreen || !windowHandle())
+        return;
+    m_followsScreen = true;
+    connect(windowHandle(), &QWindow::screenChanged, this, &Form1::refit);
+}
+
+void Form1::refit()
+{
+    // A game area made smaller for a dense, small screen would show below
+    // one device pixel per game pixel on a sparser one, losing pixels of
+    // the disc: every move to another screen chooses the scale anew, and
+    // keeps the window on the screen's available area.
+    const double zoom = fittingZoom();
+    if (zoom == m_zoom)
+        return;
+    applyZoom(zoom);
     adjustSize();
     if (const QScreen *screen = this->screen()) {
         const QRect available = screen->availableGeometry();
-        move(available.center() - QPoint(width() / 2, height() / 2));
+        const QRect frame = frameGeometry();
+        move(GameScale::inside(frame.left(), frame.width(), available.left(), available.width()),
+             GameScale::inside(frame.top(), frame.height(), available.top(), available.height()));
+    }
+}
+
+int Form1::onWindow(int v) const
+{
+    return static_cast<int>(std::lround(v * m_zoom));
+}
+
+QRect Form1::onWindow(int left, int top, int width, int height) const
+{
+    // Edges are scaled, not sizes: what touches in game pixels touches on
+    // the window too.
+    return QRect(QPoint(onWindow(left), onWindow(top)),
+                 QPoint(onWindow(left + width) - 1, onWindow(top + height) - 1));
+}
+
+void Form1::centreOnScreen()
+{
+    // Without a window manager a new window would sit at (0, 0). Where the
+    // window is larger than the screen, its top left stays on it.
+    adjustSize();
+    if (const QScreen *screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize size = frameGeometry().size();
+        move(GameScale::centred(size.width(), available.left(), available.width()),
+             GameScale::centred(size.height(), available.top(), available.height()));
     }
 }
 
@@ -176,6 +259,11 @@ void Form1::Refresh()
 void Form1::CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels)
 {
     m_surface.copyBlock(left, top, width, height, pixels);
+}
+
+BoardRect Form1::DeviceBoard(const BoardRect &board) const
+{
+    return {onWindow(board.left), onWindow(board.top), onWindow(board.right), onWindow(board.bottom)};
 }
 
 FlowHost::Size Form1::SizeButton(int index, int width, int height)
@@ -273,7 +361,8 @@ void Form1::CreateAnswerButtons()
 void Form1::ShowQuestion(const std::string &question, int promptBottom)
 {
     m_label1->hide();
-    m_label2->move(m_label2->x(), promptBottom - m_label2->height());
+    m_promptTop = promptBottom - PromptHeight;
+    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
     m_label2->setText(QString::fromStdString(question));
 }
 

@@ -29,6 +29,11 @@ class SurfaceWidget;
 // with the high-score command, the title and prompt labels, the answer
 // buttons and the tenth-second timer. It shows state and forwards input;
 // the rules live in GameFlow.
+//
+// The game area shows at the screen's scale where the whole window fits
+// the screen's available area; otherwise it takes the largest scale that
+// fits (GameScale), down to one device pixel per game pixel, and every
+// place and size in it is its game pixels times zoom().
 class Form1 : public QMainWindow, private FlowHost
 {
     Q_OBJECT
@@ -69,6 +74,9 @@ public:
     DiscWidget *disc() const { return m_disc; }
     const DrawingSurface &surface() const { return m_surface; }
     const GameState &state() const { return m_state; }
+    // The window's pixels per game pixel: 1 where the game area shows at
+    // the screen's scale, less where it had to be made smaller to fit.
+    double zoom() const { return m_zoom; }
 
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
@@ -84,9 +92,18 @@ public slots:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
+    double fittingZoom() const;
+    // Lays the game area out anew at `zoom`: sizes, places and fonts.
+    void applyZoom(double zoom);
+    // A move to another screen: the game area takes the scale that fits it.
+    void refit();
+    // Game edge v, or a rectangle in game pixels, in the window's pixels.
+    int onWindow(int v) const;
+    QRect onWindow(int left, int top, int width, int height) const;
     void centreOnScreen();
 
     // FlowHost
@@ -94,6 +111,7 @@ private:
     void Cls() override;
     void CopyBlock(int left, int top, int width, int height, const std::uint32_t *pixels) override;
     void Refresh() override;
+    BoardRect DeviceBoard(const BoardRect &board) const override;
     Size SizeButton(int index, int width, int height) override;
     void PlaceButton(int index, int left, int top) override;
     void SetCaption(int index, const std::string &caption) override;
@@ -119,4 +137,7 @@ private:
     QTimer *m_timer1 = nullptr;
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
+    double m_zoom = 1.0;
+    int m_promptTop = 424; // the prompt label's top, in game pixels
+    bool m_followsScreen = false;
 };

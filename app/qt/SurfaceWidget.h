@@ -8,13 +8,15 @@
 class DrawingSurface;
 
 // The client area: paints the window's drawing surface, under the labels
-// and buttons that are its children.
+// and buttons that are its children, at `size` in the window's pixels: the
+// surface's own size, or smaller where the game area was made smaller to
+// fit the screen.
 class SurfaceWidget : public QWidget
 {
     Q_OBJECT
 
 public:
-    SurfaceWidget(const DrawingSurface &surface, QWidget *parent = nullptr);
+    SurfaceWidget(const DrawingSurface &surface, QSize size, QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

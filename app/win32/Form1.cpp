@@ -6,6 +6,7 @@
 #include "app/win32/ErrorOutput.h"
 #include "app/win32/WideText.h"
 #include "board/StageLayout.h"
+#include "render/GameScale.h"
 
 #include <windowsx.h>
 
@@ -45,6 +46,14 @@ std::unique_ptr<BestTimeFile> recordFile(const Form1::Seams &seams)
     return std::make_unique<BestTimeFile>(BestTimeFile::forThisProgram());
 }
 
+RECT workAreaOf(HMONITOR monitor)
+{
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(monitor, &info);
+    return info.rcWork;
+}
+
 // Element 0 of the answer buttons, hidden until the first stage.
 const TextLabel Element0{176, 424, 33, 33, L"Command1", false};
 } // namespace
@@ -67,10 +76,11 @@ Form1::Form1(HINSTANCE instance, Seams seams)
         throw std::runtime_error("the window could not be created");
     }
     try {
-        m_scale = DpiScale(static_cast<int>(GetDpiForWindow(m_hwnd)));
+        m_frameDpi = static_cast<int>(GetDpiForWindow(m_hwnd));
+        m_scale = fittingScale(m_frameDpi, MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY));
         buildControls();
         fitClientArea();
-        centreOnWorkArea();
+        keepOnWorkArea();
         m_flow.load();
     } catch (...) {
         // No window may outlive the object that handles its messages.
@@ -119,16 +129,26 @@ void Form1::buildControls()
     m_surface = std::make_unique<DrawingSurface>(ClientWidth, ClientHeight, Background, m_scale);
 }
 
-SIZE Form1::windowSize(DpiScale scale) const
+SIZE Form1::windowSize(DpiScale scale, int frameDpi) const
 {
     RECT frame{0, 0, scale.px(ClientWidth), scale.px(ClientHeight)};
-    AdjustWindowRectExForDpi(&frame, Style, TRUE, ExStyle, static_cast<UINT>(scale.dpi()));
+    AdjustWindowRectExForDpi(&frame, Style, TRUE, ExStyle, static_cast<UINT>(frameDpi));
     return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+DpiScale Form1::fittingScale(int dpi, HMONITOR monitor) const
+{
+    const RECT work = workAreaOf(monitor);
+    // The frame, with its one line of menu bar, at the monitor's density.
+    const SIZE bare = windowSize(DpiScale(), dpi);
+    const GameScale::Extent frame{bare.cx - ClientWidth, bare.cy - ClientHeight};
+    return DpiScale(GameScale::fitting(dpi, {ClientWidth, ClientHeight}, frame,
+                                       {work.right - work.left, work.bottom - work.top}));
 }
 
 void Form1::fitClientArea(const POINT *corner)
 {
-    const SIZE size = windowSize(m_scale);
+    const SIZE size = windowSize(m_scale, m_frameDpi);
     const UINT keepPlace = corner ? 0 : SWP_NOMOVE;
     const POINT at = corner ? *corner : POINT{};
     SetWindowPos(m_hwnd, nullptr, at.x, at.y, size.cx, size.cy, keepPlace | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -144,19 +164,20 @@ void Form1::fitClientArea(const POINT *corner)
     }
 }
 
-void Form1::centreOnWorkArea()
+void Form1::keepOnWorkArea(const POINT *corner)
 {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
-    GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT work = workAreaOf(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY));
     RECT window;
     GetWindowRect(m_hwnd, &window);
-    const RECT &work = monitor.rcWork;
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    SetWindowPos(m_hwnd, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int workWidth = work.right - work.left;
+    const int workHeight = work.bottom - work.top;
+    const POINT at = corner ? POINT{GameScale::inside(corner->x, width, work.left, workWidth),
+                                    GameScale::inside(corner->y, height, work.top, workHeight)}
+                            : POINT{GameScale::centred(width, work.left, workWidth),
+                                    GameScale::centred(height, work.top, workHeight)};
+    SetWindowPos(m_hwnd, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1::Show(int how)
@@ -246,7 +267,7 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         rememberFocus(LOWORD(wParam) != WA_INACTIVE);
         return 0;
     case WM_GETDPISCALEDSIZE: {
-        *reinterpret_cast<SIZE *>(lParam) = windowSize(DpiScale(static_cast<int>(wParam)));
+        *reinterpret_cast<SIZE *>(lParam) = windowSize(DpiScale(static_cast<int>(wParam)), static_cast<int>(wParam));
         return TRUE;
     }
     case WM_DPICHANGED:
@@ -470,19 +491,23 @@ void Form1::placeButtons()
 void Form1::changeDpi(int dpi, const RECT &suggested)
 {
     // What can fail is made before anything changes: fonts or a bitmap that
-    // cannot be made leave the window as it was, at its old density.
-    const DpiScale scale(dpi);
+    // cannot be made leave the window as it was, at its old density. The
+    // game area takes the new density as far as the window fits the work
+    // area of the monitor it is moving to.
+    const DpiScale scale = fittingScale(dpi, MonitorFromRect(&suggested, MONITOR_DEFAULTTONEAREST));
     auto fonts = std::make_unique<FontSet>(scale);
     m_surface->setScale(scale);
     m_scale = scale;
     m_command1->setFont(fonts->button());
     m_fonts = std::move(fonts);
+    m_frameDpi = dpi;
     placeButtons();
     m_disc->setScale(scale);
     // The system's suggestion scales the whole frame; only its corner is
     // taken, the size is the client area's at the new density.
     const POINT corner{suggested.left, suggested.top};
     fitClientArea(&corner);
+    keepOnWorkArea(&corner);
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 

@@ -29,7 +29,10 @@
 //
 // Everything is laid out in game pixels and shown at the screen's density:
 // at 192 dpi the client area is 400 x 900 and every game pixel a 2 x 2
-// block. A move to a screen of another density lays the window out anew.
+// block. Where the whole window would not fit the monitor's work area at
+// that density, the game area takes a lower one (GameScale), while the
+// frame and menu bar keep the monitor's. A move to a screen of another
+// density lays the window out anew.
 class Form1 : private FlowHost
 {
 public:
@@ -52,8 +55,9 @@ public:
     static constexpr int HighScoreId = 100;
 
     // Creates the window, hidden, and runs its load; Show() puts it on
-    // screen, centred on the work area of its monitor. Throws when the
-    // window or its controls cannot be made.
+    // screen, centred on the work area of its monitor and wholly inside it
+    // as far as it fits. Throws when the window or its controls cannot be
+    // made.
     explicit Form1(HINSTANCE instance, Seams seams = {});
     ~Form1() override;
     Form1(const Form1 &) = delete;
@@ -85,10 +89,15 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void buildControls();
-    SIZE windowSize(DpiScale scale) const;
+    SIZE windowSize(DpiScale scale, int frameDpi) const;
+    // The game area's density on the monitor `monitor` whose density is
+    // `dpi`: the monitor's own, or lower where the window would not fit.
+    DpiScale fittingScale(int dpi, HMONITOR monitor) const;
     // Sizes the window to its client area, moving it to `corner` if given.
     void fitClientArea(const POINT *corner = nullptr);
-    void centreOnWorkArea();
+    // Moves the window inside its monitor's work area: to `corner` as far
+    // as it fits there, or centred.
+    void keepOnWorkArea(const POINT *corner = nullptr);
     void changeDpi(int dpi, const RECT &suggested);
     void placeButtons();
     void paint(HDC dc, const RECT &area);
@@ -124,7 +133,8 @@ private:
     GameState m_state;
     std::unique_ptr<BestTimeFile> m_file;
     HWND m_hwnd = nullptr;
-    DpiScale m_scale;
+    DpiScale m_scale;   // the game area's
+    int m_frameDpi = 0; // the monitor's, which the frame and menu bar follow
     std::unique_ptr<FontSet> m_fonts;
     std::unique_ptr<DrawingSurface> m_surface;
     TextLabel m_label2;

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "render/GameScale.h"
+
 // The window's game pixels on a screen of some density. The game is laid
 // out in pixels at 96 dpi; at 192 dpi every game pixel is a 2 x 2 block.
 // Edges are scaled, not sizes: whatever touches in game pixels touches on
@@ -10,7 +12,7 @@
 class DpiScale
 {
 public:
-    static constexpr int Standard = 96;
+    static constexpr int Standard = GameScale::Standard;
 
     explicit DpiScale(int dpi = Standard) : m_dpi(dpi > 0 ? dpi : Standard) {}
 
@@ -18,12 +20,7 @@ public:
 
     // The device edge of game edge v, rounded to the nearest pixel (halves
     // away from zero), as the system rounds its own metrics.
-    int px(int v) const
-    {
-        const long long scaled = static_cast<long long>(v) * m_dpi;
-        const long long half = Standard / 2;
-        return static_cast<int>(scaled >= 0 ? (scaled + half) / Standard : -((-scaled + half) / Standard));
-    }
+    int px(int v) const { return GameScale::edge(v, m_dpi); }
 
     bool operator==(const DpiScale &other) const = default;
 

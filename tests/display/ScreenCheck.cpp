@@ -25,9 +25,11 @@
 #include "render/PhaseDisc.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 #include <QStyleFactory>
+#include <QTemporaryFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -360,7 +362,15 @@ int main(int argc, char **argv)
         fail("usage: screen_check [--text-by-place] title|stage0 <png> <scale> | answer <png> <scale> <stage>"
              " | disc <png> <scale>");
     const int scale = std::atoi(argv[3]);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The game's own rendering at the screenshot's scale, on a screen large
+    // enough for the window at that scale: on a smaller one the game area
+    // would take a smaller scale to fit.
+    QTemporaryFile screens;
+    if (!screens.open()
+        || screens.write(R"({"screens": [{"name": "large", "width": 4096, "height": 4096}]})") < 0
+        || !screens.flush())
+        fail("cannot write the offscreen screen's settings");
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(screens.fileName()));
     qputenv("QT_SCALE_FACTOR", QByteArray::number(scale));
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -4,9 +4,15 @@
 # Runs inside an X server (see display-test.sh): starts the real game,
 # drives it with real input events and checks screenshots of it, then ends
 # copies of it by signals and checks what they leave in the record file.
-# Usage: display-session.sh <tamblo> <screen_check> <output folder> <scale>
+# Usage: display-session.sh <tamblo> <screen_check> <output folder> <scale> [<shown>]
+# The scale is QT_SCALE_FACTOR; `shown`, the device pixels per game pixel
+# the game takes, is the scale unless the screen is too small for it.
 set -euo pipefail
-game=$1 check=$2 out=$3 scale=$4
+game=$1 check=$2 out=$3 scale=$4 shown=${5:-$4}
+# A game area made smaller than the screen's scale draws its labels at
+# font sizes of its own: their text is compared by place.
+check_options=() tag=x$scale
+[ "$shown" = "$scale" ] || check_options=(--text-by-place) tag=x$scale-shown$shown
 
 capture() { # window, name
     xwd -silent -id "$1" -out "$out/$2.xwd"
@@ -63,20 +69,47 @@ record_is() { # expected line without CR LF
 }
 click_client() { # x y in game pixels of the client area (under the menu bar)
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    xdotool mousemove --window "$win" $(($1 * scale)) $((HEIGHT - 450 * scale + $2 * scale)) click 1
+    xdotool mousemove --window "$win" $(($1 * shown)) $((HEIGHT - 450 * shown + $2 * shown)) click 1
 }
 
 # Screenshots until the check passes: a slow build (the sanitizers) may
 # need a moment to paint. The last failure is reported after 10 s.
 check_screen() { # mode
-    local name="$1-x$scale"
+    local name="$1-$tag"
     for _ in $(seq 40); do
         capture "$win" "$name"
-        "$check" "$1" "$out/$name.png" "$scale" >"$out/$name.log" 2>&1 && { cat "$out/$name.log"; return 0; }
+        "$check" "${check_options[@]}" "$1" "$out/$name.png" "$shown" >"$out/$name.log" 2>&1 \
+            && { cat "$out/$name.log"; return 0; }
         sleep 0.25
     done
     cat "$out/$name.log"
     return 1
+}
+
+# Plays stages 0 to 5 with the right answers read from the screen, closing
+# each "right" box with Return, and leaves the sixth one open.
+play_to_the_last_box() {
+    click_client 100 200
+    for stage in 0 1 2 3 4 5; do
+        for _ in $(seq 40); do
+            capture "$win" "perfect"
+            answer=$("$check" answer "$out/perfect.png" "$shown" "$stage" 2>/dev/null) && break
+            sleep 0.25
+        done
+        [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
+        read -r x y <<<"$answer"
+        click_client "$x" "$y"
+        answer=
+        wait_for at_least 2 || die "stage $stage: a box did not appear"
+        [ "$stage" = 5 ] && return 0
+        close_box "stage $stage"
+    done
+}
+close_box() { # what
+    box=$(windows_of "$pid" | grep -vx "$win" | head -1)
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for eval "! windows_of $pid | grep -qx $box" || die "$1: a box did not close"
 }
 
 # --- Look and keyboard: the title, stage 0, then Tab and Space play on and
@@ -100,6 +133,21 @@ ended_cleanly "$pid" "closing by No"
 echo "record after closing: $(od -An -c "$record" | tr -s ' ')"
 grep -qE '^-?[0-9]+'$'\r''$' "$record" || die "no clean record file after closing"
 echo "display session at scale $scale: ok"
+
+# --- A screen too small for the window at its scale: the whole window on
+# the screen, and the last stage's right answer within reach of a click.
+if [ "$shown" != "$scale" ]; then
+    launch
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+    echo "window ${WIDTH}x$HEIGHT at ($X, $Y) on a ${screen_width}x$screen_height screen"
+    [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_width" ] \
+        && [ $((Y + HEIGHT)) -le "$screen_height" ] || die "the window does not lie inside the screen"
+    play_to_the_last_box
+    kill -TERM "$pid"
+    ended_by "$pid" TERM "the game on a small screen"
+    echo "the last stage answered on a ${screen_width}x$screen_height screen at scale $scale, shown at $shown"
+fi
 [ "$scale" = 1 ] || exit 0
 
 # --- Records and signals (once, at the normal scale).
@@ -147,32 +195,6 @@ for how in nohup:HUP ignoring-int:INT; do
     record_is 999 || die "${how%:*}: no record written"
     echo "started with SIG$signal ignored (${how%:*}): SIG$signal ignored, ended by SIGTERM"
 done
-
-# Plays stages 0 to 5 with the right answers read from the screen, closing
-# each "right" box with Return, and leaves the sixth one open.
-play_to_the_last_box() {
-    click_client 100 200
-    for stage in 0 1 2 3 4 5; do
-        for _ in $(seq 40); do
-            capture "$win" "perfect"
-            answer=$("$check" answer "$out/perfect.png" "$scale" "$stage" 2>/dev/null) && break
-            sleep 0.25
-        done
-        [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
-        read -r x y <<<"$answer"
-        click_client "$x" "$y"
-        answer=
-        wait_for at_least 2 || die "stage $stage: a box did not appear"
-        [ "$stage" = 5 ] && return 0
-        close_box "stage $stage"
-    done
-}
-close_box() { # what
-    box=$(windows_of "$pid" | grep -vx "$win" | head -1)
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
-    xdotool key Return
-    wait_for eval "! windows_of $pid | grep -qx $box" || die "$1: a box did not close"
-}
 
 # A new best is on disk as the last answer is judged: a kill -9 while the
 # sixth "right" box is still open keeps it.
