@@ -33,8 +33,7 @@ public:
     {
         Status status = Status::Done;
         std::string reason;
-        std::string bytes;    // the record's first bytes
-        bool complete = true; // the bytes are the whole record
+        std::string bytes; // the record's first bytes, at most the limit
     };
 
     virtual ~RecordStore() = default;

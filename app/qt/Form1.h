@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/FlowHost.h"
+#include "app/FormDesign.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "record/BestTimeRecord.h"
@@ -24,7 +25,7 @@ class QPushButton;
 class QTimer;
 class SurfaceWidget;
 
-// The game's one window: a fixed 200 x 450 client area under a menu bar
+// The game's one window: a client area of the design's fixed size under a menu bar
 // with the high-score command, the title and prompt labels, the answer
 // buttons and the tenth-second timer. It shows state and forwards input;
 // the rules live in GameFlow.
@@ -43,8 +44,8 @@ public:
         std::optional<QString> recordPath;
     };
 
-    static constexpr int ClientWidth = 200;
-    static constexpr int ClientHeight = 450;
+    static constexpr int ClientWidth = FormDesign::ClientWidth;
+    static constexpr int ClientHeight = FormDesign::ClientHeight;
     static const QColor Background;
 
     // The game's moon, for the window and its boxes.
@@ -106,7 +107,6 @@ private:
     Seams m_seams;
     GameState m_state;
     BestTimeFile m_file;
-    BestTimeRecord m_record;
     DrawingSurface m_surface;
     SurfaceWidget *m_canvas = nullptr;
     ClickLabel *m_label1 = nullptr;

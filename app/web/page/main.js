@@ -15,14 +15,15 @@
     const label2 = $('Label2');
     const box = $('Box');
     const ButtonCount = 30;
-    const YesNo = 4;
-    const Answer = {ok: 1, yes: 6, no: 7};
 
-    // The picture of the game area at its own size; the canvas shows it
-    // scaled to device pixels without smoothing.
+    // The picture of the game area at the design's size, which the style
+    // holds; the canvas shows it scaled to device pixels without smoothing.
+    const design = getComputedStyle(document.documentElement);
+    const ClientWidth = parseInt(design.getPropertyValue('--design-client-width'), 10);
+    const ClientHeight = parseInt(design.getPropertyValue('--design-client-height'), 10);
     const picture = document.createElement('canvas');
-    picture.width = 200;
-    picture.height = 450;
+    picture.width = ClientWidth;
+    picture.height = ClientHeight;
 
     // The tenth-second timer. Its ticks are counted from a monotonic clock
     // rather than by a repeating browser timer, which hidden tabs slow down:
@@ -78,8 +79,8 @@
         const scale = Math.min(1, innerWidth / form.offsetWidth, innerHeight / height);
         game.style.transform = `translateX(${-form.offsetWidth * scale / 2}px) scale(${scale})`;
         const ratio = devicePixelRatio * scale;
-        surface.width = Math.round(200 * ratio);
-        surface.height = Math.round(450 * ratio);
+        surface.width = Math.round(ClientWidth * ratio);
+        surface.height = Math.round(ClientHeight * ratio);
         show();
     }
 
@@ -94,21 +95,22 @@
     }
 
     window.TambloPage = {
-        showBox(prompt, style, title) {
+        // The box with the module's buttons; gives the index of the one
+        // pressed, or -1 when it closed without one.
+        showBox(prompt, buttons, title) {
             return new Promise(resolve => {
                 $('BoxTitle').textContent = title;
                 $('BoxPrompt').textContent = prompt.replace(/\r\n/g, '\n');
-                const choices = style === YesNo ? [['はい', Answer.yes], ['いいえ', Answer.no]] : [['OK', Answer.ok]];
-                $('BoxButtons').replaceChildren(...choices.map(([text, value]) => {
+                $('BoxButtons').replaceChildren(...buttons.map((text, index) => {
                     const choice = document.createElement('button');
-                    choice.value = String(value);
+                    choice.value = String(index);
                     choice.textContent = text;
                     return choice;
                 }));
                 box.returnValue = '';
                 // Escape closes it with no answer, as closing a box does.
                 box.addEventListener('close', () => {
-                    resolve(Number(box.returnValue) || (style === YesNo ? Answer.no : Answer.ok));
+                    resolve(box.returnValue === '' ? -1 : Number(box.returnValue));
                 }, {once: true});
                 box.showModal();
                 $('BoxButtons').firstChild.focus();
@@ -185,10 +187,11 @@
             return button(index).textContent;
         },
 
-        // The first `limit` bytes of the value's UTF-8 text. Every UTF-16
-        // unit of a string takes at least one byte, so the first limit + 1
-        // units hold those bytes (the extra unit completes a pair that the
-        // cut would split): a value of megabytes is never encoded whole.
+        // The first `limit` bytes of the value's UTF-8 text; whether they
+        // are all of it is the module's to tell. Every UTF-16 unit of a
+        // string takes at least one byte, so the first limit + 1 units hold
+        // those bytes (the extra unit completes a pair that the cut would
+        // split): a value of megabytes is never encoded whole.
         readStorage(key, limit) {
             let value;
             try {
@@ -199,9 +202,7 @@
             }
             if (value === null)
                 return {missing: true};
-            const head = value.slice(0, limit + 1);
-            const bytes = encoder.encode(head);
-            return {bytes: bytes.subarray(0, limit), complete: head.length === value.length && bytes.length <= limit};
+            return {bytes: encoder.encode(value.slice(0, limit + 1)).subarray(0, limit)};
         },
 
         writeStorage(key, text) {
@@ -270,13 +271,14 @@
 
     // The page takes input at once; input that comes before the module is
     // ready (a click on the title, the menu's ハイスコア) waits for it.
-    async function whenReady(entry) {
+    async function whenReady(entry, ...args) {
         if (module === null) {
-            if (!held.includes(entry))
-                held.push(entry);
+            const call = [entry, ...args];
+            if (!held.some(other => other.join() === call.join()))
+                held.push(call);
             return;
         }
-        await forward(entry);
+        await forward(entry, ...args);
     }
 
     function clickTitle() {
@@ -291,10 +293,6 @@
             document.activeElement.blur();
     }
 
-    function titleShowing() {
-        return !label1.hidden;
-    }
-
     label1.addEventListener('click', clickTitle);
     label2.addEventListener('click', clickTitle);
     form.addEventListener('click', event => {
@@ -302,11 +300,15 @@
         if (target)
             forward('tamblo_answer', Number(target.id.slice('Command1_'.length)));
     });
+    // The game's own keys, numbered as the module numbers them; what they
+    // do, and when, is the module's to decide.
+    const GameKeys = {'Enter': 0, ' ': 1};
     document.addEventListener('keydown', event => {
         const onPage = event.target === document.body || event.target === document.documentElement;
-        if (onPage && titleShowing() && (event.key === 'Enter' || event.key === ' ') && !box.open) {
+        const key = GameKeys[event.key];
+        if (onPage && key !== undefined && !box.open) {
             event.preventDefault();
-            clickTitle();
+            whenReady('tamblo_key', key, event.repeat ? 1 : 0);
         }
     });
     $('HighScore').addEventListener('click', async () => {
@@ -350,7 +352,7 @@
             busy = false;
         }
         module.HEAPU8.set(bytes, module._tamblo_record_buffer());
-        await forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+        await forward('tamblo_load_record', bytes.length);
         leaveMenu();
     });
 
@@ -367,8 +369,8 @@
         requestAnimationFrame(() => requestAnimationFrame(() => {
             document.documentElement.dataset.ready = String(performance.now());
         }));
-        for (const entry of held.splice(0))
-            await forward(entry);
+        for (const call of held.splice(0))
+            await forward(...call);
     }));
 
     // Offline play once the site has been visited: after the load, so the
