@@ -33,6 +33,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -542,6 +543,23 @@ TEST(Form1, EachNewDiscReachesTheScreen)
 
 // A save that fails says which file and why, in one line, and the window
 // still closes.
+TEST(Form1, AnEventThatThrowsIsToldAndTheWindowGoesOn)
+{
+    Harness a(1, "800\r\n");
+    Form1::Seams seams;
+    seams.recordPath = a.recordPath();
+    seams.messageBox = [](const QString &, BoxStyle, const QString &) -> BoxAnswer {
+        throw std::runtime_error("no box today");
+    };
+    Form1 form(seams);
+    form.show();
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(form.HighScore()->trigger());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tamblo: a window event failed: no box today\n");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.state().bestTenths, 800);
+}
+
 TEST(Form1, AFailedSaveIsToldOnStandardError)
 {
     Harness h;

@@ -184,6 +184,16 @@ TEST_F(BestTimeFileTest, SaveThenLoadAcrossTheWholeRange)
     EXPECT_EQ(file().read(), std::numeric_limits<std::int32_t>::max());
 }
 
+TEST(RecordFileName, IsToldAsUtf8WhateverTheFoldersBytes)
+{
+    // A folder named in Latin-1, a cut sequence and a surrogate: each stray
+    // byte is told as U+FFFD, and valid text stays as it is.
+    EXPECT_EQ(RecordFile("/home/j\xF6rg/\xE3\x82\xB2\xE3\x83/HighScore.mtt").name(),
+              "/home/j\xEF\xBF\xBDrg/\xE3\x82\xB2\xEF\xBF\xBD\xEF\xBF\xBD/HighScore.mtt");
+    EXPECT_EQ(RecordFile("/\xED\xA0\x80/\xC0\xAF/\xF0\x9F\x8C\x95").name(),
+              "/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD/\xF0\x9F\x8C\x95");
+}
+
 TEST_F(BestTimeFileTest, OnlyTheStartOfAHugeFileIsRead)
 {
     write(QByteArray(1 << 20, '7'));
