@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "Page.h"
+#include "app/FormDesign.h"
 
 #include <emscripten.h>
 
@@ -20,7 +21,7 @@ EM_ASYNC_JS(int, tambloShowBox, (const char *prompt, const char *buttons, const 
     return await TambloPage.showBox(UTF8ToString(prompt), UTF8ToString(buttons).split('\n'), UTF8ToString(title));
 });
 
-EM_JS(void, tambloSetTimer, (int enabled), { TambloPage.setTimer(enabled !== 0); });
+EM_JS(void, tambloSetTimer, (int enabled, int interval), { TambloPage.setTimer(enabled !== 0, interval); });
 EM_JS(int, tambloTakeTicks, (), { return TambloPage.takeTicks(); });
 EM_JS(void, tambloPaint, (const std::uint8_t *rgba, int width, int height), {
     TambloPage.paint(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
@@ -87,7 +88,7 @@ int showBox(const std::string &prompt, const std::vector<std::string> &buttons, 
     return tambloShowBox(prompt.c_str(), captions.c_str(), title.c_str());
 }
 
-void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0); }
+void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0, FormDesign::TickMilliseconds); }
 int takeTicks() { return tambloTakeTicks(); }
 void paint(const std::uint8_t *rgba, int width, int height) { tambloPaint(rgba, width, height); }
 void showTitle(const std::string &title, const std::string &prompt) { tambloShowTitle(title.c_str(), prompt.c_str()); }

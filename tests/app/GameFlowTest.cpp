@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "app/FlowHost.h"
+#include "app/Frontend.h"
 #include "app/GameFlow.h"
 #include "board/StageLayout.h"
 #include "record/BestTimeRecord.h"

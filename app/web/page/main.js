@@ -27,9 +27,10 @@
 
     // The tenth-second timer. Its ticks are counted from a monotonic clock
     // rather than by a repeating browser timer, which hidden tabs slow down:
-    // while it runs, one tick is due for every whole 100 ms since it was
-    // switched on. The module takes the ticks due at each of its events.
-    const clock = {since: null, counted: 0};
+    // while it runs, one tick is due for every whole interval (the
+    // design's tick, which the module hands over) since it was switched on.
+    // The module takes the ticks due at each of its events.
+    const clock = {since: null, counted: 0, interval: 1};
 
     // The module runs one event at a time; while a box holds an event
     // suspended no other event may enter it.
@@ -117,15 +118,16 @@
             });
         },
 
-        setTimer(enabled) {
+        setTimer(enabled, interval) {
             clock.since = enabled ? performance.now() : null;
             clock.counted = 0;
+            clock.interval = interval;
         },
 
         takeTicks() {
             if (clock.since === null)
                 return 0;
-            const due = Math.floor((performance.now() - clock.since) / 100) - clock.counted;
+            const due = Math.floor((performance.now() - clock.since) / clock.interval) - clock.counted;
             clock.counted += due;
             return due;
         },
