@@ -3,6 +3,7 @@
 
 #include "GameFlow.h"
 #include "FlowHost.h"
+#include "FormDesign.h"
 #include "../board/StageLayout.h"
 #include "../record/BestTimeFormat.h"
 #include "../record/BestTimeRecord.h"
@@ -19,6 +20,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace {
 const char *const RightPrompt = "正解!";
@@ -34,6 +36,21 @@ int rounded(float value)
 {
     return static_cast<int>(std::lround(value));
 }
+}
+
+std::vector<std::string> boxButtons(BoxStyle style)
+{
+    if (style == BoxStyle::YesNo)
+        return {"はい", "いいえ"};
+    return {"OK"};
+}
+
+BoxAnswer boxAnswer(BoxStyle style, int pressed)
+{
+    // Only Yes counts as yes: a box closed without an answer says No.
+    if (style == BoxStyle::OkOnly)
+        return BoxAnswer::Ok;
+    return pressed == 0 ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
 int parseCaption(std::string_view caption)
@@ -86,6 +103,21 @@ void GameFlow::clickTitleScreen()
     showStage();
     m_host.SetTimerEnabled(true);
     m_host.ShowQuestion(Question, m_state.board.top);
+}
+
+bool GameFlow::startsGame(Key key) const
+{
+    return !m_started && !m_closing && (key == Key::Return || key == Key::Space);
+}
+
+bool GameFlow::pressKey(Key key, bool repeat)
+{
+    // One start per press: a held key that repeats starts nothing more.
+    if (!startsGame(key))
+        return false;
+    if (!repeat)
+        clickTitleScreen();
+    return true;
 }
 
 void GameFlow::tick()
@@ -220,9 +252,9 @@ void GameFlow::DrawDisc()
     // The picture is composed off-screen and shown with one refresh; its
     // words go to the window just before, so both change together.
     m_host.Cls();
-    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, Background);
+    const PhaseDisc::Picture &picture = PhaseDisc::cached(m_state.answerAge, FormDesign::Background);
     m_host.CopyBlock(PhaseDisc::Left, PhaseDisc::Top, PhaseDisc::Side, PhaseDisc::Side, picture.data());
-    m_host.DescribeDisc(DiscText::cached(m_state.answerAge, Background));
+    m_host.DescribeDisc(DiscText::cached(m_state.answerAge, FormDesign::Background));
     m_host.Refresh();
 }
 
@@ -277,11 +309,11 @@ bool GameFlow::keep(const BestTimeRecord::Saved &saved)
     return true;
 }
 
-bool GameFlow::takeRecordFile(std::string_view bytes, bool complete)
+bool GameFlow::takeRecordFile(std::string_view head)
 {
     // The box shows the best time afterwards either way, so the player
     // sees what the record keeps.
-    const std::optional<std::int32_t> brought = BestTimeFormat::parse(bytes, complete);
+    const std::optional<std::int32_t> brought = BestTimeRecord::timeIn(head);
     if (!brought) {
         rejectRecordFile();
         return false;
@@ -304,8 +336,8 @@ void GameFlow::rejectRecordFile()
 
 std::string GameFlow::recordFileText() const
 {
-    const RecordStore::Prefix stored = m_record.store().read(BestTimeRecord::PrefixSize);
-    if (stored.status == RecordStore::Status::Done && stored.complete)
+    const RecordStore::Prefix stored = m_record.store().read(BestTimeRecord::ReadSize);
+    if (stored.status == RecordStore::Status::Done && BestTimeRecord::whole(stored.bytes))
         return stored.bytes;
     return BestTimeFormat::line(m_state.bestTenths);
 }

@@ -29,23 +29,35 @@ public:
     // The title label's text: an ideographic space and 24 blanks, which
     // wrap into the lines above the title word, then the word.
     static std::string titleCaption();
-    static constexpr std::uint32_t Background = 0xFF000040u; // RGB(0, 0, 64)
+
+    // The keys that the game reads itself; a front-end maps its platform's
+    // keys onto these.
+    enum class Key { Return, Space, Other };
 
     // Uniform numbers in [0, 1).
     using Random = std::function<double()>;
 
     GameFlow(GameState &state, FlowHost &host, BestTimeRecord &record, Random random);
+    // It acts on the window and the record it was given: a copy would be a
+    // second game on the same ones.
+    GameFlow(const GameFlow &) = delete;
+    GameFlow &operator=(const GameFlow &) = delete;
 
     // The window's load: best time, board rectangle, the first answer age.
     void load();
     // A click on the title label, or on the prompt label while the title
     // shows, starts the game; so do Return and Space on the title screen.
     void clickTitleScreen();
+    // A key pressed in the window, and whether the platform repeats it
+    // because it is held down. True when the key is the game's here and the
+    // window must not handle it further.
+    bool pressKey(Key key, bool repeat);
+    // Whether `key` would start the game now: Return or Space on the title
+    // screen.
+    bool startsGame(Key key) const;
     void tick();
     // A click on answer button `index`, judged by the number on its caption.
     void answerClicked(int index);
-    // An answer judged by its number.
-    void answer(int captionValue);
     // The menu command: the best time in a box, at any moment.
     void showHighScore();
 
@@ -62,12 +74,12 @@ public:
     // fails. True when the record keeps a time.
     void LoadBestTime();
     bool SaveBestTime();
-    // A record file that the player brings from elsewhere (its first bytes,
-    // and whether they are all of it): its time is taken as another copy's
-    // would be, the record keeping the better one, and the best-time box
-    // shows the result. False, the record unchanged, when it holds no time:
-    // the box then says so first.
-    bool takeRecordFile(std::string_view bytes, bool complete);
+    // A record file that the player brings from elsewhere (its first
+    // BestTimeRecord::ReadSize bytes, or all of it when shorter): its time
+    // is taken as another copy's would be, the record keeping the better
+    // one, and the best-time box shows the result. False, the record
+    // unchanged, when it holds no time: the box then says so first.
+    bool takeRecordFile(std::string_view head);
     // A record file that the window could not read at all (a folder, a file
     // it may not open): told as one that holds no time.
     void rejectRecordFile();
@@ -84,10 +96,11 @@ public:
     void unload();
 
     bool started() const { return m_started; }
-    bool closing() const { return m_closing; }
     bool inBox() const { return m_openBoxes > 0; }
 
 private:
+    // An answer judged by its number.
+    void answer(int captionValue);
     void rightAnswer();
     void wrongAnswer();
     // Takes the stored best time when it is better than the one in memory.

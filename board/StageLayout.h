@@ -24,7 +24,6 @@ public:
 
     int count() const { return m_count; }
     int captionStep() const { return ButtonCount / m_count; }
-    int columns() const { return m_columns; }
 
     // Button sizes from the board rectangle, computed in double and handed
     // over in single precision, as the buttons take them.
@@ -39,9 +38,6 @@ public:
     // right button, otherwise a distractor shifted by a random amount and
     // redrawn until it is an age. Takes two numbers per attempt, sign first.
     int caption(int index, int age, const Random &random) const;
-
-    // The index of the button that carries the answer.
-    int answerIndex(int age) const { return age / captionStep(); }
 
 private:
     StageLayout(int stage, int count, int widthDivisor, int heightDivisor, int columns);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -31,14 +32,14 @@ auto untilSettled(RecordStore &store, Clock::time_point deadline, Step step)
 RecordStore::Prefix readSettled(RecordStore &store)
 {
     return untilSettled(store, store.now() + BestTimeRecord::BusyWait,
-                        [&] { return store.read(BestTimeRecord::PrefixSize); });
+                        [&] { return store.read(BestTimeRecord::ReadSize); });
 }
 
 std::optional<std::int32_t> valueOf(const RecordStore::Prefix &prefix)
 {
     if (prefix.status != Status::Done)
         return std::nullopt;
-    return BestTimeFormat::parse(prefix.bytes, prefix.complete);
+    return BestTimeRecord::timeIn(prefix.bytes);
 }
 
 // The lock of one save, given back however the save ends.
@@ -64,6 +65,11 @@ BestTimeRecord::Saved failed(std::string reason)
     return {std::nullopt, std::move(reason)};
 }
 } // namespace
+
+std::optional<std::int32_t> BestTimeRecord::timeIn(std::string_view head)
+{
+    return BestTimeFormat::parse(head.substr(0, PrefixSize), whole(head));
+}
 
 BestTimeRecord BestTimeRecord::choose(RecordStore &besideProgram, RecordStore *dataFolder)
 {

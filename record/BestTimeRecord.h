@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The best clear time as it is kept from run to run, with every rule of
 // its keeping: the bytes, the better of two times, the record that cannot
@@ -22,9 +23,12 @@ public:
     static constexpr const char *FileName = "HighScore.mtt";
     // The value when nothing can be read; also an ordinary time (99.9 s).
     static constexpr std::int32_t Missing = 999;
-    // Only this much of the record is ever read: the number stands at its
-    // start.
+    // Only this much of the record is ever parsed: the number stands at its
+    // start. One byte more is read, to tell a record of exactly this size,
+    // which is whole, from a longer one, whose number may run on; so every
+    // store reads the same bytes the same way.
     static constexpr std::size_t PrefixSize = 4096;
+    static constexpr std::size_t ReadSize = PrefixSize + 1;
     // How long a save waits while other copies of the game hold the lock
     // and save, one after another: twenty copies closing at once on slow
     // storage are done well within it.
@@ -40,10 +44,23 @@ public:
         std::string reason;               // why nothing was written
     };
 
+    // The time that a record's first bytes (read with ReadSize, or fewer)
+    // hold, or nothing when they hold none.
+    static std::optional<std::int32_t> timeIn(std::string_view head);
+    // Whether bytes read with ReadSize are the whole record.
+    static bool whole(std::string_view head) { return head.size() <= PrefixSize; }
+
     // The record kept at `home`. `carryOver`, when given, is read in its
     // place as long as home holds no record yet; it is never written.
     explicit BestTimeRecord(RecordStore &home, RecordStore *carryOver = nullptr)
         : m_home(&home), m_carryOver(carryOver) {}
+    // A view of stores that live elsewhere: never copied, so that no second
+    // view outlives them unnoticed; moved only with the object that owns
+    // them.
+    BestTimeRecord(const BestTimeRecord &) = delete;
+    BestTimeRecord &operator=(const BestTimeRecord &) = delete;
+    BestTimeRecord(BestTimeRecord &&) noexcept = default;
+    BestTimeRecord &operator=(BestTimeRecord &&) = delete;
 
     // Beside the program, where a portable copy keeps its record, when this
     // player can keep it there. Otherwise (an installed copy, a folder

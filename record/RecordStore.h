@@ -10,8 +10,11 @@
 
 // One place where the best time may be kept, as a platform reaches it: a
 // file beside the program, a file in the player's data folder, a browser's
-// storage. A store offers primitives and decides nothing: what is read,
-// kept, waited for or refused is BestTimeRecord's to say.
+// storage. A store offers primitives and decides none of the record's
+// rules: what is read, whether it is whole, what is kept, waited for or
+// refused is BestTimeRecord's to say. A step may still wait on its
+// platform's terms: the browser's lock, once another tab held it, waits up
+// to a tenth of a second more for that tab's write to reach this page.
 class RecordStore
 {
 public:
@@ -33,8 +36,7 @@ public:
     {
         Status status = Status::Done;
         std::string reason;
-        std::string bytes;    // the record's first bytes
-        bool complete = true; // the bytes are the whole record
+        std::string bytes; // the record's first bytes, at most the limit
     };
 
     virtual ~RecordStore() = default;

@@ -2,15 +2,16 @@
 // SPDX-License-Identifier: MIT
 
 #include "AnswerButton.h"
+#include "app/FormDesign.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPainter>
 
-const QColor AnswerButton::Face(255, 128, 0);
+const QColor AnswerButton::Face = QColor::fromRgba(FormDesign::ButtonFace);
 
 namespace {
-const QColor Edge(128, 64, 0);
+const QColor Edge = QColor::fromRgba(FormDesign::ButtonShade);
 }
 
 AnswerButton::AnswerButton(const QString &text, QWidget *parent)

@@ -30,50 +30,72 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <utility>
 
-const QColor Form1::Background(0, 0, 64);
+const QColor Form1::Background = QColor::fromRgba(FormDesign::Background);
 
 namespace {
-const QColor LabelText(255, 255, 0);
-constexpr int PromptHeight = 33; // in game pixels
-
-// The window asks first for the faces it was designed in: ＭＳ Ｐゴシック for
-// the prompt and the buttons, HG創英角ﾎﾟｯﾌﾟ体 for the title. Where those
-// are not installed, the Japanese Gothic and display faces that Linux
-// desktops carry (Noto Sans CJK JP, its Black weight, IPA's P Gothic) take
-// their place at the same pixel sizes.
-QFont japaneseFont(const QStringList &families, int pixelSize, QFont::Weight weight)
+// The window asks first for the faces it was designed in. Where those are
+// not installed, the Japanese Gothic and display faces that Linux desktops
+// carry (Noto Sans CJK JP, its Black weight, IPA's P Gothic) take their
+// place at the same pixel sizes, scaled with the game area.
+QFont japaneseFont(const FormDesign::Font &design, const QStringList &substitutes, int pixelSize)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(QStringList{QString::fromUtf8(design.face)} + substitutes);
     font.setPixelSize(pixelSize);
-    font.setWeight(weight);
+    font.setWeight(static_cast<QFont::Weight>(design.weight));
     return font;
 }
 
-QFont gothicFont(int pixelSize)
+QFont gothicFont(const FormDesign::Font &design, int pixelSize)
 {
-    return japaneseFont({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                         QStringLiteral("IPAPGothic")},
-                        pixelSize, QFont::Bold);
+    return japaneseFont(design, {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")}, pixelSize);
 }
 
 QFont titleFont(int pixelSize)
 {
-    return japaneseFont({QStringLiteral("HG創英角ﾎﾟｯﾌﾟ体"), QStringLiteral("Noto Sans CJK JP Black"),
-                         QStringLiteral("Noto Sans CJK JP")},
-                        pixelSize, QFont::Normal);
+    return japaneseFont(FormDesign::TitleFont,
+                        {QStringLiteral("Noto Sans CJK JP Black"), QStringLiteral("Noto Sans CJK JP")}, pixelSize);
 }
 
 void makeYellow(QLabel *label)
 {
     QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, LabelText);
+    palette.setColor(QPalette::WindowText, QColor::fromRgba(FormDesign::LabelText));
     label->setPalette(palette);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+// No exception may pass through Qt's event loop, which cannot carry it.
+// Each event leaves the window as it was when it fails; this is the last
+// resort, as for every window message on Windows.
+template <typename Event>
+void guarded(Event event)
+{
+    try {
+        event();
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "tamblo: a window event failed: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "tamblo: a window event failed\n");
+    }
+}
+
+GameFlow::Key gameKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return GameFlow::Key::Return;
+    case Qt::Key_Space:
+        return GameFlow::Key::Space;
+    default:
+        return GameFlow::Key::Other;
+    }
 }
 
 Form1::Seams withDefaults(Form1::Seams seams, QWidget *window)
@@ -93,9 +115,8 @@ Form1::Form1(Seams seams, QWidget *parent)
     : QMainWindow(parent)
     , m_seams(withDefaults(std::move(seams), this))
     , m_file(m_seams.recordPath ? BestTimeFile(*m_seams.recordPath) : BestTimeFile::forThisProgram())
-    , m_record(m_file.record())
     , m_surface(ClientWidth, ClientHeight, Background)
-    , m_flow(m_state, *this, m_record, [this] { return m_seams.random(); })
+    , m_flow(m_state, *this, m_file.record(), [this] { return m_seams.random(); })
 {
     buildControls();
     m_flow.load();
@@ -111,13 +132,13 @@ QIcon Form1::icon()
 
 void Form1::buildControls()
 {
-    setWindowTitle(QStringLiteral("Tamblo"));
+    setWindowTitle(QString::fromUtf8(GameFlow::Title));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
 
     m_highScore = menuBar()->addAction(QString::fromUtf8(GameFlow::HighScoreTitle));
-    connect(m_highScore, &QAction::triggered, this, [this] { m_flow.showHighScore(); });
+    connect(m_highScore, &QAction::triggered, this, [this] { guarded([this] { m_flow.showHighScore(); }); });
     m_zoom = fittingZoom();
 
     m_canvas = new SurfaceWidget(m_surface, QSize(onWindow(ClientWidth), onWindow(ClientHeight)), this);
@@ -129,21 +150,22 @@ void Form1::buildControls()
     // the title label over it, and the answer buttons over both.
     m_label2 = new ClickLabel(QString::fromUtf8(GameFlow::PromptCaption), m_canvas);
     makeYellow(m_label2);
-    connect(m_label2, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
+    connect(m_label2, &ClickLabel::clicked, this, [this] { guarded([this] { m_flow.clickTitleScreen(); }); });
 
     m_label1 = new ClickLabel(QString::fromStdString(GameFlow::titleCaption()), m_canvas);
     m_label1->setWordWrap(true);
     makeYellow(m_label1);
-    connect(m_label1, &ClickLabel::clicked, this, [this] { m_flow.clickTitleScreen(); });
+    connect(m_label1, &ClickLabel::clicked, this, [this] { guarded([this] { m_flow.clickTitleScreen(); }); });
 
-    auto *element0 = new AnswerButton(QStringLiteral("Command1"), m_canvas);
+    auto *element0 = new AnswerButton(QString::fromUtf8(FormDesign::FirstButtonCaption), m_canvas);
     element0->hide();
     m_command1 = new ControlArray(element0, this);
-    connect(m_command1, &ControlArray::clicked, this, [this](int index) { m_flow.answerClicked(index); });
+    connect(m_command1, &ControlArray::clicked, this,
+            [this](int index) { guarded([this, index] { m_flow.answerClicked(index); }); });
     applyZoom(m_zoom);
 
     m_timer1 = new QTimer(this);
-    m_timer1->setInterval(100);
+    m_timer1->setInterval(FormDesign::TickMilliseconds);
     connect(m_timer1, &QTimer::timeout, this, &Form1::Timer1Tick);
 
     // The window takes exactly the size of its menu bar and client area.
@@ -173,17 +195,18 @@ void Form1::applyZoom(double zoom)
 {
     m_zoom = zoom;
     m_canvas->setFixedSize(onWindow(ClientWidth), onWindow(ClientHeight));
-    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
-    m_label2->setFont(gothicFont(std::max(1, onWindow(19))));
-    m_label1->setGeometry(onWindow(0, 0, 201, 449));
-    m_label1->setFont(titleFont(std::max(1, onWindow(48))));
+    placePrompt();
+    m_label2->setFont(gothicFont(FormDesign::PromptFont, std::max(1, onWindow(FormDesign::PromptFont.pixels))));
+    m_label1->setGeometry(onWindow(FormDesign::TitleLabel));
+    m_label1->setFont(titleFont(std::max(1, onWindow(FormDesign::TitleFont.pixels))));
     for (int index = 0; index < m_command1->count(); ++index) {
-        m_command1->item(index)->setFont(gothicFont(std::max(1, onWindow(21))));
+        m_command1->item(index)->setFont(
+            gothicFont(FormDesign::ButtonFont, std::max(1, onWindow(FormDesign::ButtonFont.pixels))));
         m_command1->item(index)->setGamePixel(m_zoom);
     }
     // Element 0 at its design place until the first stage; from then on
     // the stage's buttons in their grid, their captions untouched.
-    m_command1->item(0)->setGeometry(onWindow(176, 424, 33, 33));
+    m_command1->item(0)->setGeometry(onWindow(FormDesign::FirstButton));
     m_flow.PlaceBoard();
 }
 
@@ -220,12 +243,18 @@ int Form1::onWindow(int v) const
     return static_cast<int>(std::lround(v * m_zoom));
 }
 
-QRect Form1::onWindow(int left, int top, int width, int height) const
+QRect Form1::onWindow(const FormDesign::Rect &rect) const
 {
     // Edges are scaled, not sizes: what touches in game pixels touches on
     // the window too.
-    return QRect(QPoint(onWindow(left), onWindow(top)),
-                 QPoint(onWindow(left + width) - 1, onWindow(top + height) - 1));
+    return QRect(QPoint(onWindow(rect.left), onWindow(rect.top)),
+                 QPoint(onWindow(rect.left + rect.width) - 1, onWindow(rect.top + rect.height) - 1));
+}
+
+void Form1::placePrompt()
+{
+    m_label2->setGeometry(onWindow({FormDesign::PromptLabel.left, m_promptTop, FormDesign::PromptLabel.width,
+                                    FormDesign::PromptLabel.height}));
 }
 
 void Form1::centreOnScreen()
@@ -296,33 +325,28 @@ void Form1::HideButton(int index)
 
 void Form1::Timer1Tick()
 {
-    m_flow.tick();
+    guarded([this] { m_flow.tick(); });
 }
 
 void Form1::closeEvent(QCloseEvent *event)
 {
     // Whatever closes the window saves the best time; the program ends all
     // the same.
-    m_flow.unload();
+    guarded([this] { m_flow.unload(); });
     event->accept();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
 {
-    // Return and Space on the title screen start the game as a click does,
-    // so it can be played without a mouse; the flow ignores them later.
-    // Once the answer buttons show, the one in focus takes them first.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (!event->isAutoRepeat())
-            m_flow.clickTitleScreen();
-        event->accept();
-        return;
-    default:
+    // The game's own keys go to the flow, which decides what they do; once
+    // the answer buttons show, the one in focus takes them first.
+    const GameFlow::Key key = gameKey(event->key());
+    if (key == GameFlow::Key::Other) {
         QMainWindow::keyPressEvent(event);
+        return;
     }
+    guarded([this, key, event] { m_flow.pressKey(key, event->isAutoRepeat()); });
+    event->accept();
 }
 
 void Form1::ReportSaveFailure(const std::string &line)
@@ -361,8 +385,8 @@ void Form1::CreateAnswerButtons()
 void Form1::ShowQuestion(const std::string &question, int promptBottom)
 {
     m_label1->hide();
-    m_promptTop = promptBottom - PromptHeight;
-    m_label2->setGeometry(onWindow(0, m_promptTop, 201, PromptHeight));
+    m_promptTop = promptBottom - FormDesign::PromptLabel.height;
+    placePrompt();
     m_label2->setText(QString::fromStdString(question));
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/FlowHost.h"
+#include "app/FormDesign.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "record/BestTimeRecord.h"
@@ -25,7 +26,7 @@ class QPushButton;
 class QTimer;
 class SurfaceWidget;
 
-// The game's one window: a fixed 200 x 450 client area under a menu bar
+// The game's one window: a client area of the design's fixed size under a menu bar
 // with the high-score command, the title and prompt labels, the answer
 // buttons and the tenth-second timer. It shows state and forwards input;
 // the rules live in GameFlow.
@@ -49,8 +50,8 @@ public:
         std::optional<QString> recordPath;
     };
 
-    static constexpr int ClientWidth = 200;
-    static constexpr int ClientHeight = 450;
+    static constexpr int ClientWidth = FormDesign::ClientWidth;
+    static constexpr int ClientHeight = FormDesign::ClientHeight;
     static const QColor Background;
 
     // The game's moon, for the window and its boxes.
@@ -103,7 +104,9 @@ private:
     void refit();
     // Game edge v, or a rectangle in game pixels, in the window's pixels.
     int onWindow(int v) const;
-    QRect onWindow(int left, int top, int width, int height) const;
+    QRect onWindow(const FormDesign::Rect &rect) const;
+    // The prompt label at its design size, its top at m_promptTop.
+    void placePrompt();
     void centreOnScreen();
 
     // FlowHost
@@ -127,7 +130,6 @@ private:
     Seams m_seams;
     GameState m_state;
     BestTimeFile m_file;
-    BestTimeRecord m_record;
     DrawingSurface m_surface;
     SurfaceWidget *m_canvas = nullptr;
     DiscWidget *m_disc = nullptr;
@@ -138,6 +140,6 @@ private:
     QAction *m_highScore = nullptr;
     GameFlow m_flow;
     double m_zoom = 1.0;
-    int m_promptTop = 424; // the prompt label's top, in game pixels
+    int m_promptTop = FormDesign::PromptLabel.top; // the prompt label's top, in game pixels
     bool m_followsScreen = false;
 };

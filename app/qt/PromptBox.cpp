@@ -4,23 +4,22 @@
 #include "PromptBox.h"
 
 #include <QMessageBox>
+#include <QList>
 #include <QPushButton>
+
+#include <string>
 
 BoxAnswer PromptBox::exec(QWidget *parent, const QString &prompt, BoxStyle style, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    if (style == BoxStyle::YesNo) {
-        QPushButton *yes = box.addButton(QStringLiteral("はい"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("いいえ"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? BoxAnswer::Yes : BoxAnswer::No;
-    }
-    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
+    // The game's buttons in order; the first is the default and the last
+    // answers Escape, as closing the box does.
+    QList<QPushButton *> buttons;
+    for (const std::string &caption : boxButtons(style))
+        buttons.append(box.addButton(QString::fromStdString(caption), QMessageBox::ActionRole));
+    box.setDefaultButton(buttons.first());
+    box.setEscapeButton(buttons.last());
     box.exec();
-    return BoxAnswer::Ok;
+    return boxAnswer(style, static_cast<int>(buttons.indexOf(box.clickedButton())));
 }

@@ -9,13 +9,9 @@
 #include <string>
 #include <utility>
 
-namespace {
-constexpr int PromptHeight = 33;
-}
-
 Form1::Form1(GameFlow::Random random)
     : m_record(m_store)
-    , m_surface(ClientWidth, ClientHeight, GameFlow::Background)
+    , m_surface(FormDesign::ClientWidth, FormDesign::ClientHeight, FormDesign::Background)
     , m_flow(m_state, *this, m_record, std::move(random))
 {
     Page::setTimer(false);
@@ -36,6 +32,12 @@ void Form1::clickTitleScreen()
     m_flow.clickTitleScreen();
 }
 
+void Form1::pressKey(GameFlow::Key key, bool repeat)
+{
+    deliverTicks();
+    m_flow.pressKey(key, repeat);
+}
+
 void Form1::answerClicked(int index)
 {
     deliverTicks();
@@ -48,10 +50,10 @@ void Form1::showHighScore()
     m_flow.showHighScore();
 }
 
-void Form1::loadRecordFile(const std::string &bytes, bool complete)
+void Form1::loadRecordFile(const std::string &head)
 {
     deliverTicks();
-    if (!m_flow.takeRecordFile(bytes, complete))
+    if (!m_flow.takeRecordFile(head))
         Page::logError("tamblo: the loaded file holds no time; the record is unchanged");
 }
 
@@ -68,13 +70,11 @@ std::string Form1::recordFileText()
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
 {
-    const int answer = Page::showBox(prompt, static_cast<int>(style), title);
+    const int pressed = Page::showBox(prompt, boxButtons(style), title);
     // The ticks that fell due while the box was open belong before
     // anything the flow does next (a new game resets the count).
     deliverTicks();
-    if (style == BoxStyle::OkOnly)
-        return BoxAnswer::Ok;
-    return answer == static_cast<int>(BoxAnswer::Yes) ? BoxAnswer::Yes : BoxAnswer::No;
+    return boxAnswer(style, pressed);
 }
 
 void Form1::Cls()
@@ -137,7 +137,9 @@ void Form1::SetTimerEnabled(bool enabled)
 
 void Form1::ShowQuestion(const std::string &question, int promptBottom)
 {
-    Page::showQuestion(question, promptBottom - PromptHeight);
+    // The page's prompt has the design's height, which its style takes
+    // from the same table.
+    Page::showQuestion(question, promptBottom - FormDesign::PromptLabel.height);
 }
 
 void Form1::Unload()

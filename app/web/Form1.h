@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/FlowHost.h"
+#include "app/FormDesign.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "record/BestTimeRecord.h"
@@ -20,20 +21,18 @@
 class Form1 : private FlowHost
 {
 public:
-    static constexpr int ClientWidth = 200;
-    static constexpr int ClientHeight = 450;
-
     // Shows the title screen and runs the window's load.
     explicit Form1(GameFlow::Random random);
 
     // The page's events. Each first counts the ticks that came due since
     // the last event, so the flow sees the time as it is now.
     void clickTitleScreen();
+    void pressKey(GameFlow::Key key, bool repeat);
     void answerClicked(int index);
     void showHighScore();
-    // A record file that the player loads: its first bytes, read by the
-    // record's own rules, and whether they are the whole file.
-    void loadRecordFile(const std::string &bytes, bool complete);
+    // A record file that the player loads: its first bytes, as many as the
+    // record's own rules read.
+    void loadRecordFile(const std::string &head);
     // A record file that the page could not read.
     void rejectRecordFile();
     // The record's text as a file carries it.

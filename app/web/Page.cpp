@@ -2,11 +2,13 @@
 // SPDX-License-Identifier: MIT
 
 #include "Page.h"
+#include "app/FormDesign.h"
 
 #include <emscripten.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Each function hands its arguments to the page's script as they are; the
 // script object is `TambloPage`, set up by main.js before the module runs.
@@ -15,11 +17,11 @@
 // the page's <dialog> closes (the build lists these as its asynchronous
 // imports, with the record's lock and its waits below), so the flow of
 // play stays straight-line code here as it is on the desktop.
-EM_ASYNC_JS(int, tambloShowBox, (const char *prompt, int style, const char *title), {
-    return await TambloPage.showBox(UTF8ToString(prompt), style, UTF8ToString(title));
+EM_ASYNC_JS(int, tambloShowBox, (const char *prompt, const char *buttons, const char *title), {
+    return await TambloPage.showBox(UTF8ToString(prompt), UTF8ToString(buttons).split('\n'), UTF8ToString(title));
 });
 
-EM_JS(void, tambloSetTimer, (int enabled), { TambloPage.setTimer(enabled !== 0); });
+EM_JS(void, tambloSetTimer, (int enabled, int interval), { TambloPage.setTimer(enabled !== 0, interval); });
 EM_JS(int, tambloTakeTicks, (), { return TambloPage.takeTicks(); });
 EM_JS(void, tambloPaint, (const std::uint8_t *rgba, int width, int height), {
     TambloPage.paint(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height);
@@ -44,12 +46,11 @@ EM_JS(int, tambloCaptionLength, (int index), { return lengthBytesUTF8(TambloPage
 EM_JS(void, tambloCaption, (int index, char *buffer, int size), {
     stringToUTF8(TambloPage.buttonCaption(index), buffer, size);
 });
-EM_JS(int, tambloReadStorage, (const char *key, char *buffer, int limit, int *complete), {
+EM_JS(int, tambloReadStorage, (const char *key, char *buffer, int limit), {
     const read = TambloPage.readStorage(UTF8ToString(key), limit);
     if (read.bytes === undefined)
         return read.missing ? -1 : -2;
     HEAPU8.set(read.bytes, buffer);
-    HEAP32[complete >> 2] = read.complete ? 1 : 0;
     return read.bytes.length;
 });
 EM_JS(int, tambloWriteStorage, (const char *key, const char *text), {
@@ -80,12 +81,15 @@ std::string pageText(Length length, Copy copy)
 
 namespace Page {
 
-int showBox(const std::string &prompt, int style, const std::string &title)
+int showBox(const std::string &prompt, const std::vector<std::string> &buttons, const std::string &title)
 {
-    return tambloShowBox(prompt.c_str(), style, title.c_str());
+    std::string captions;
+    for (const std::string &caption : buttons)
+        captions += (captions.empty() ? "" : "\n") + caption;
+    return tambloShowBox(prompt.c_str(), captions.c_str(), title.c_str());
 }
 
-void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0); }
+void setTimer(bool enabled) { tambloSetTimer(enabled ? 1 : 0, FormDesign::TickMilliseconds); }
 int takeTicks() { return tambloTakeTicks(); }
 void paint(const std::uint8_t *rgba, int width, int height) { tambloPaint(rgba, width, height); }
 void describeDisc(const std::string &text) { tambloDescribeDisc(text.c_str()); }
@@ -105,12 +109,9 @@ std::string buttonCaption(int index)
                     [index](char *buffer, int size) { tambloCaption(index, buffer, size); });
 }
 
-int readStorage(const char *key, char *buffer, int limit, bool &complete)
+int readStorage(const char *key, char *buffer, int limit)
 {
-    int whole = 0;
-    const int count = tambloReadStorage(key, buffer, limit, &whole);
-    complete = whole != 0;
-    return count;
+    return tambloReadStorage(key, buffer, limit);
 }
 
 bool writeStorage(const char *key, const std::string &text) { return tambloWriteStorage(key, text.c_str()) != 0; }

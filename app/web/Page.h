@@ -5,15 +5,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The page's side of the game: every call here is one call into the page's
 // script (main.js), which owns the elements, the canvas, the clock and the
 // page's storage. No rule of the game is decided there.
 namespace Page {
 
-// Shows the modal box and suspends the game until it closes; gives back
-// the box's answer code (1 OK, 6 Yes, 7 No).
-int showBox(const std::string &prompt, int style, const std::string &title);
+// Shows the modal box with `buttons`, first to last, and suspends the game
+// until it closes; gives back the index of the button pressed, or -1.
+int showBox(const std::string &prompt, const std::vector<std::string> &buttons, const std::string &title);
 
 // The tenth-second timer. Its ticks are counted by the page from a
 // monotonic clock; takeTicks() hands over the ones not yet counted.
@@ -43,12 +44,11 @@ std::string buttonCaption(int index);
 
 // The page's storage, by key. read() copies at most `limit` bytes of the
 // value's UTF-8 text into `buffer` and gives their count, or ReadMissing,
-// or ReadFailed with the reason in storageError(); `complete` is set when
-// those bytes are the whole value. write() gives false on failure, again
-// with the reason in storageError().
+// or ReadFailed with the reason in storageError(). write() gives false on
+// failure, again with the reason in storageError().
 constexpr int ReadMissing = -1;
 constexpr int ReadFailed = -2;
-int readStorage(const char *key, char *buffer, int limit, bool &complete);
+int readStorage(const char *key, char *buffer, int limit);
 bool writeStorage(const char *key, const std::string &text);
 std::string storageError();
 

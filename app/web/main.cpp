@@ -18,8 +18,8 @@ namespace {
 std::unique_ptr<Form1> form;
 RandomSource randomSource;
 // Where the page puts the first bytes of a record file that the player
-// loads, and one byte more, to tell a longer file.
-std::array<char, BestTimeRecord::PrefixSize> loadedBytes;
+// loads, as many as the record's rules read.
+std::array<char, BestTimeRecord::ReadSize> loadedBytes;
 std::string fileText;
 
 void startAfresh()
@@ -44,6 +44,11 @@ EMSCRIPTEN_KEEPALIVE void tamblo_click_title()
     forward([](Form1 &f) { f.clickTitleScreen(); });
 }
 
+EMSCRIPTEN_KEEPALIVE void tamblo_key(int key, int repeat)
+{
+    forward([key, repeat](Form1 &f) { f.pressKey(static_cast<GameFlow::Key>(key), repeat != 0); });
+}
+
 EMSCRIPTEN_KEEPALIVE void tamblo_answer(int index)
 {
     forward([index](Form1 &f) { f.answerClicked(index); });
@@ -65,14 +70,14 @@ EMSCRIPTEN_KEEPALIVE int tamblo_record_buffer_size()
 }
 
 // A negative length: the page could not read the file at all.
-EMSCRIPTEN_KEEPALIVE void tamblo_load_record(int length, int complete)
+EMSCRIPTEN_KEEPALIVE void tamblo_load_record(int length)
 {
     if (length < 0) {
         forward([](Form1 &f) { f.rejectRecordFile(); });
         return;
     }
     const std::string bytes(loadedBytes.data(), static_cast<std::size_t>(length));
-    forward([&bytes, complete](Form1 &f) { f.loadRecordFile(bytes, complete != 0); });
+    forward([&bytes](Form1 &f) { f.loadRecordFile(bytes); });
 }
 
 EMSCRIPTEN_KEEPALIVE const char *tamblo_record_file()

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "app/FormDesign.h"
+
 #include <windows.h>
 
 #include <optional>
@@ -20,8 +22,8 @@ class ControlArray
 public:
     static constexpr int FirstId = 1000;
     // Answer buttons have this face in every state.
-    static constexpr COLORREF Face = RGB(255, 128, 0);
-    static constexpr COLORREF Edge = RGB(128, 64, 0);
+    static constexpr COLORREF Face = FormDesign::bgr(FormDesign::ButtonFace);
+    static constexpr COLORREF Edge = FormDesign::bgr(FormDesign::ButtonShade);
 
     // Creates element 0, hidden, at `design` (device pixels) with `caption`.
     // A button that the system cannot make throws std::runtime_error, here

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 
 #include "app/win32/FontSet.h"
+#include "app/FormDesign.h"
 
 #include <cwchar>
 #include <cstddef>
@@ -86,9 +87,9 @@ const FontSet::Face &FontSet::titleFace()
 }
 
 FontSet::FontSet(DpiScale scale)
-    : m_button(makeFont(gothicFace(), 21, scale))
-    , m_prompt(makeFont(gothicFace(), 19, scale))
-    , m_title(makeFont(titleFace(), 48, scale))
+    : m_button(makeFont(gothicFace(), FormDesign::ButtonFont.pixels, scale))
+    , m_prompt(makeFont(gothicFace(), FormDesign::PromptFont.pixels, scale))
+    , m_title(makeFont(titleFace(), FormDesign::TitleFont.pixels, scale))
 {
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 
 // The window's three fonts at one screen density: the bold Gothic of the
-// answer buttons (21 px) and of the prompt (19 px), and the pop display
-// face of the title (48 px), all with the Japanese character set. Sizes are
+// answer buttons and of the prompt, and the pop display face of the title,
+// at the design's sizes, all with the Japanese character set. Sizes are
 // character heights in game pixels, scaled to the density.
 //
 // Each face is the first of a short list that this system has: the game's

@@ -27,9 +27,14 @@ BoxAnswer systemBox(HWND owner, const std::wstring &prompt, BoxStyle style, cons
     // No icon flag; the first button is the default.
     const UINT buttons = style == BoxStyle::YesNo ? MB_YESNO : MB_OK;
     const int pressed = MessageBoxW(owner, prompt.c_str(), title.c_str(), buttons | MB_DEFBUTTON1);
-    if (style == BoxStyle::OkOnly)
-        return BoxAnswer::Ok;
-    return pressed == IDYES ? BoxAnswer::Yes : BoxAnswer::No;
+    return boxAnswer(style, pressed == IDYES || pressed == IDOK ? 0 : pressed == IDNO ? 1 : -1);
+}
+
+GameFlow::Key gameKey(WPARAM key)
+{
+    if (key == VK_RETURN)
+        return GameFlow::Key::Return;
+    return key == VK_SPACE ? GameFlow::Key::Space : GameFlow::Key::Other;
 }
 
 Form1::Seams withDefaults(Form1::Seams seams)
@@ -55,14 +60,14 @@ RECT workAreaOf(HMONITOR monitor)
 }
 
 // Element 0 of the answer buttons, hidden until the first stage.
-const TextLabel Element0{176, 424, 33, 33, L"Command1", false};
+const TextLabel Element0 = TextLabel::designed(FormDesign::FirstButton, widen(FormDesign::FirstButtonCaption), false);
 } // namespace
 
 Form1::Form1(HINSTANCE instance, Seams seams)
     : m_seams(withDefaults(std::move(seams)))
     , m_file(recordFile(m_seams))
-    , m_label2{0, 424, 201, 33, widen(GameFlow::PromptCaption), false}
-    , m_label1{0, 0, 201, 449, widen(GameFlow::titleCaption()), true}
+    , m_label2(TextLabel::designed(FormDesign::PromptLabel, widen(GameFlow::PromptCaption), false))
+    , m_label1(TextLabel::designed(FormDesign::TitleLabel, widen(GameFlow::titleCaption()), true))
     , m_flow(m_state, *this, m_file->record(), [this] { return m_seams.random(); })
 {
     registerClass(instance);
@@ -252,11 +257,9 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         command(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_KEYDOWN:
-        // Return or Space on the title screen, once per press.
-        if ((wParam != VK_RETURN && wParam != VK_SPACE) || m_flow.started())
+        // The game's keys go to the flow, which says whether they were its.
+        if (!m_flow.pressKey(gameKey(wParam), lParam & (1 << 30)))
             break;
-        if (!(lParam & (1 << 30)))
-            m_flow.clickTitleScreen();
         return 0;
     case WM_TIMER:
         if (wParam != Timer1Id)
@@ -365,8 +368,7 @@ bool Form1::routeDialogKeys(MSG &message)
     const bool repeat = message.lParam & (1 << 30);
     if (message.message == WM_LBUTTONDOWN) {
         m_focusCue = false;
-    } else if (message.message == WM_KEYDOWN && !m_flow.started()
-               && (message.wParam == VK_RETURN || message.wParam == VK_SPACE)) {
+    } else if (message.message == WM_KEYDOWN && m_flow.startsGame(gameKey(message.wParam))) {
         // The title screen starts from the keyboard as from a click; the
         // window handles it, as every event, in its window procedure.
         SendMessageW(m_hwnd, WM_KEYDOWN, message.wParam, message.lParam);
@@ -578,7 +580,7 @@ void Form1::SetTimerEnabled(bool enabled)
         KillTimer(m_hwnd, Timer1Id);
         return;
     }
-    if (!SetTimer(m_hwnd, Timer1Id, 100, nullptr))
+    if (!SetTimer(m_hwnd, Timer1Id, FormDesign::TickMilliseconds, nullptr))
         writeErrorLine("tamblo: the clock of the game could not be started (error "
                        + std::to_string(GetLastError()) + ")");
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/FlowHost.h"
+#include "app/FormDesign.h"
 #include "app/GameFlow.h"
 #include "app/GameState.h"
 #include "app/win32/ControlArray.h"
@@ -22,17 +23,17 @@
 #include <optional>
 #include <string>
 
-// The game's one window: a fixed 200 x 450 client area under a menu bar
+// The game's one window: a client area of the design's fixed size under a menu bar
 // with the high-score command, the title and prompt labels, the answer
 // buttons and the tenth-second timer. It shows state and forwards input;
 // the rules live in GameFlow.
 //
 // Everything is laid out in game pixels and shown at the screen's density:
-// at 192 dpi the client area is 400 x 900 and every game pixel a 2 x 2
-// block. Where the whole window would not fit the monitor's work area at
-// that density, the game area takes a lower one (GameScale), while the
-// frame and menu bar keep the monitor's. A move to a screen of another
-// density lays the window out anew.
+// at 192 dpi the client area is twice the design's size and every game
+// pixel a 2 x 2 block. Where the whole window would not fit the monitor's
+// work area at that density, the game area takes a lower one (GameScale),
+// while the frame and menu bar keep the monitor's. A move to a screen of
+// another density lays the window out anew.
 class Form1 : private FlowHost
 {
 public:
@@ -46,9 +47,9 @@ public:
         std::optional<std::wstring> recordPath;
     };
 
-    static constexpr int ClientWidth = 200;
-    static constexpr int ClientHeight = 450;
-    static constexpr std::uint32_t Background = GameFlow::Background;
+    static constexpr int ClientWidth = FormDesign::ClientWidth;
+    static constexpr int ClientHeight = FormDesign::ClientHeight;
+    static constexpr std::uint32_t Background = FormDesign::Background;
     static constexpr const wchar_t *ClassName = L"Tamblo.Form1";
     static constexpr UINT_PTR Timer1Id = 1;
     // Not 1 or 2: the dialog keys send IDOK and IDCANCEL to the window.
@@ -65,8 +66,8 @@ public:
 
     void Show(int how = SW_SHOWNORMAL);
 
-    // The keyboard between the message queue and the window: on the title
-    // screen Return and Space start the game; then Tab moves from answer
+    // The keyboard between the message queue and the window: the keys that
+    // start the game on the title screen go to the window; then Tab moves from answer
     // button to answer button, Space answers the focused one (the button
     // itself does that) and so does Return. True when the message was
     // handled and must not be dispatched.

@@ -3,11 +3,13 @@
 
 #pragma once
 
+#include "app/FormDesign.h"
 #include "render/win32/DpiScale.h"
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 // A label with a transparent background: only its text is painted, over
 // the drawing surface, centred across the label from its top edge. The
@@ -15,7 +17,7 @@
 // surface shows through everywhere but under the letters.
 struct TextLabel
 {
-    static constexpr COLORREF TextColour = RGB(255, 255, 0);
+    static constexpr COLORREF TextColour = FormDesign::bgr(FormDesign::LabelText);
 
     int left;
     int top;
@@ -35,6 +37,12 @@ struct TextLabel
     {
         const RECT rect = deviceRect(scale);
         return visible && PtInRect(&rect, device);
+    }
+
+    // The label of the design at `rect`.
+    static TextLabel designed(const FormDesign::Rect &rect, std::wstring caption, bool wordWrap)
+    {
+        return {rect.left, rect.top, rect.width, rect.height, std::move(caption), wordWrap};
     }
 
     void paint(HDC dc, HFONT font, DpiScale scale) const

@@ -23,18 +23,13 @@ std::string inFolder(const std::string &folder, const char *name)
 }
 
 BestTimeFile::BestTimeFile(std::string path, std::string carryOver)
-    : m_home(fileAt(path)), m_carryOver(fileAt(carryOver))
+    : m_home(fileAt(path)), m_carryOver(fileAt(carryOver)), m_record(*m_home, m_carryOver.get())
 {
 }
 
 BestTimeFile::BestTimeFile(const QString &path, const QString &carryOver)
     : BestTimeFile(QFile::encodeName(path).toStdString(),
                    carryOver.isEmpty() ? std::string() : QFile::encodeName(carryOver).toStdString())
-{
-}
-
-BestTimeFile::BestTimeFile(const BestTimeFile &other)
-    : BestTimeFile(other.m_home->path(), other.m_carryOver ? other.m_carryOver->path() : std::string())
 {
 }
 
@@ -59,12 +54,4 @@ BestTimeFile BestTimeFile::forThisProgram()
 QString BestTimeFile::path() const
 {
     return QFile::decodeName(m_home->path().c_str());
-}
-
-std::optional<std::int32_t> BestTimeFile::save(std::int32_t tenths, QString *reason) const
-{
-    const BestTimeRecord::Saved saved = record().save(tenths);
-    if (!saved.kept && reason)
-        *reason = QString::fromStdString(saved.reason);
-    return saved.kept;
 }

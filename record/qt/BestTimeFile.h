@@ -27,9 +27,10 @@ public:
     // bytes.
     explicit BestTimeFile(std::string path, std::string carryOver = {});
     explicit BestTimeFile(const QString &path, const QString &carryOver = {});
-    BestTimeFile(const BestTimeFile &other);
-    BestTimeFile(BestTimeFile &&) noexcept = default;
+    BestTimeFile(const BestTimeFile &) = delete;
     BestTimeFile &operator=(const BestTimeFile &) = delete;
+    // The stores stay where they are, and so the rules' view of them.
+    BestTimeFile(BestTimeFile &&) noexcept = default;
     BestTimeFile &operator=(BestTimeFile &&) = delete;
 
     // The record beside the program or in the player's data folder, as the
@@ -41,15 +42,11 @@ public:
     QString path() const;
     RecordFile &store() const { return *m_home; }
     // The rules over these files; valid as long as this object lives.
-    BestTimeRecord record() const { return BestTimeRecord(*m_home, m_carryOver.get()); }
-
-    std::optional<std::int32_t> read() const { return record().read(); }
-    std::int32_t load() const { return record().load(); }
-    // The time the record keeps now, or nothing, with the reason in
-    // `reason` when given.
-    std::optional<std::int32_t> save(std::int32_t tenths, QString *reason = nullptr) const;
+    BestTimeRecord &record() { return m_record; }
+    const BestTimeRecord &record() const { return m_record; }
 
 private:
     std::unique_ptr<RecordFile> m_home;
     std::unique_ptr<RecordFile> m_carryOver;
+    BestTimeRecord m_record;
 };

@@ -31,6 +31,41 @@
 // ever following it.
 
 namespace {
+// The length of the UTF-8 sequence at the start of `text`, or 0 when none
+// starts there (a stray byte, an overlong form, a surrogate, a cut end).
+std::size_t sequenceLength(std::string_view text)
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || lead > 0xF4 || text.size() < length)
+        return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80)
+            return 0;
+    }
+    const unsigned char second = byte(1);
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90)
+        || (lead == 0xF4 && second >= 0x90))
+        return 0;
+    return length;
+}
+
+// A path's bytes as text to show: every byte that is no UTF-8 becomes
+// U+FFFD, so that a folder named in another encoding still reads sensibly.
+std::string validUtf8(std::string_view bytes)
+{
+    std::string text;
+    while (!bytes.empty()) {
+        const std::size_t length = sequenceLength(bytes);
+        text.append(length ? bytes.substr(0, length) : std::string_view("\xEF\xBF\xBD"));
+        bytes.remove_prefix(length ? length : 1);
+    }
+    return text;
+}
+
 using Status = RecordStore::Status;
 
 // A file descriptor that closes itself.
@@ -188,17 +223,17 @@ RecordStore::Prefix readAt(const Place &place, std::size_t limit)
     if (!file.valid()) {
         // Nothing there, a link, or a socket: none of them is a record.
         if (errno == ENOENT || errno == ELOOP || errno == ENXIO)
-            return {Status::Missing, {}, {}, true};
-        return {Status::Failed, systemError(errno), {}, true};
+            return {Status::Missing, {}, {}};
+        return {Status::Failed, systemError(errno), {}};
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        return {Status::Failed, systemError(errno), {}, true};
+        return {Status::Failed, systemError(errno), {}};
     if (!S_ISREG(info.st_mode))
-        return {Status::Missing, {}, {}, true};
+        return {Status::Missing, {}, {}};
     if (place.throughLink && (!isPlayersPlainFile(info) || !place.linkedFile
                               || *place.linkedFile != std::make_pair(info.st_dev, info.st_ino)))
-        return {Status::Missing, {}, {}, true};
+        return {Status::Missing, {}, {}};
 
     std::string bytes(limit, '\0');
     std::size_t size = 0;
@@ -207,13 +242,13 @@ RecordStore::Prefix readAt(const Place &place, std::size_t limit)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return {Status::Failed, systemError(errno), {}, true};
+            return {Status::Failed, systemError(errno), {}};
         if (got == 0)
             break;
         size += static_cast<std::size_t>(got);
     }
     bytes.resize(size);
-    return {Status::Done, {}, std::move(bytes), size < limit};
+    return {Status::Done, {}, std::move(bytes)};
 }
 
 bool sameFolder(const Place &one, const Place &other)
@@ -393,7 +428,7 @@ std::string RecordFile::dataFolder()
 
 std::string RecordFile::name() const
 {
-    return m_path;
+    return validUtf8(m_path);
 }
 
 bool RecordFile::usable()
@@ -442,7 +477,7 @@ RecordStore::Prefix RecordFile::read(std::size_t limit)
     std::string reason;
     const std::optional<Place> place = locate(m_path, reason);
     if (!place)
-        return {Status::Missing, reason, {}, true};
+        return {Status::Missing, reason, {}};
     return readAt(*place, limit);
 }
 

@@ -34,17 +34,14 @@ RecordStore::Prefix LocalStorageStore::read(std::size_t limit)
 {
     Prefix prefix;
     prefix.bytes.resize(limit);
-    bool complete = false;
-    const int count = Page::readStorage(Key, prefix.bytes.data(), static_cast<int>(limit), complete);
+    const int count = Page::readStorage(Key, prefix.bytes.data(), static_cast<int>(limit));
     if (count < 0) {
         prefix.status = count == Page::ReadMissing ? Status::Missing : Status::Failed;
         prefix.reason = count == Page::ReadMissing ? std::string() : Page::storageError();
         prefix.bytes.clear();
-        prefix.complete = false;
         return prefix;
     }
     prefix.bytes.resize(static_cast<std::size_t>(count));
-    prefix.complete = complete;
     return prefix;
 }
 

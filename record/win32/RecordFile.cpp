@@ -366,11 +366,11 @@ RecordStore::Prefix readOpened(const Handle &file, std::size_t limit)
 {
     BY_HANDLE_FILE_INFORMATION info{};
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
-        return {Status::Missing, {}, {}, true};
+        return {Status::Missing, {}, {}};
     if (!::GetFileInformationByHandle(file.get(), &info))
-        return {Status::Failed, reply(Status::Failed, "it cannot be examined", ::GetLastError()).reason, {}, true};
+        return {Status::Failed, reply(Status::Failed, "it cannot be examined", ::GetLastError()).reason, {}};
     if (!isPlainFile(info.dwFileAttributes))
-        return {Status::Missing, {}, {}, true};
+        return {Status::Missing, {}, {}};
 
     std::string bytes(limit, '\0');
     std::size_t size = 0;
@@ -379,14 +379,14 @@ RecordStore::Prefix readOpened(const Handle &file, std::size_t limit)
         if (!::ReadFile(file.get(), bytes.data() + size, static_cast<DWORD>(limit - size), &got, nullptr)) {
             const DWORD error = ::GetLastError();
             const Status status = heldByAnother(error) ? Status::Busy : Status::Failed;
-            return {status, reply(status, "it cannot be read", error).reason, {}, true};
+            return {status, reply(status, "it cannot be read", error).reason, {}};
         }
         if (got == 0)
             break;
         size += got;
     }
     bytes.resize(size);
-    return {Status::Done, {}, std::move(bytes), size < limit};
+    return {Status::Done, {}, std::move(bytes)};
 }
 } // namespace
 
@@ -499,7 +499,7 @@ RecordStore::Prefix RecordFile::read(std::size_t limit)
     // does not open at all. Only a file on a disk is read, never a pipe or
     // a device, so nothing can block.
     if (path().empty())
-        return {Status::Missing, {}, {}, true};
+        return {Status::Missing, {}, {}};
     const Handle file(::CreateFileW(systemName(path()).c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file.valid())
@@ -507,10 +507,10 @@ RecordStore::Prefix RecordFile::read(std::size_t limit)
     const DWORD error = ::GetLastError();
     const DWORD attributes = attributesOf(path());
     if (heldByAnother(error))
-        return {Status::Busy, reply(Status::Busy, "it is in use by another program", error).reason, {}, true};
+        return {Status::Busy, reply(Status::Busy, "it is in use by another program", error).reason, {}};
     if (attributes == INVALID_FILE_ATTRIBUTES || !isPlainFile(attributes) || error == ERROR_PIPE_BUSY)
-        return {Status::Missing, {}, {}, true};
-    return {Status::Failed, reply(Status::Failed, "it cannot be opened", error).reason, {}, true};
+        return {Status::Missing, {}, {}};
+    return {Status::Failed, reply(Status::Failed, "it cannot be opened", error).reason, {}};
 }
 
 RecordStore::Reply RecordFile::find()

@@ -31,7 +31,6 @@ public:
 
     // Paint from it, but never keep a copy: the surface writes in place.
     const QImage &image() const;
-    std::uint32_t background() const { return m_background; }
 
 private:
     std::uint32_t *rowAt(int y) const { return m_pixels + y * m_stride; }

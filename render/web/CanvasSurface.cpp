@@ -36,9 +36,11 @@ void CanvasSurface::CopyBlock(int left, int top, int width, int height, const st
     const int firstX = std::max(left, 0);
     const int lastX = std::min(left + width, m_width);
     for (int row = std::max(top, 0); row < std::min(top + height, m_height); ++row) {
-        const std::uint32_t *source = argbPixels + static_cast<std::ptrdiff_t>(row - top) * width - left;
+        // Indexed from the block's own row start, which stays inside the
+        // block: a pointer moved back by `left` could lie before it.
+        const std::uint32_t *source = argbPixels + static_cast<std::ptrdiff_t>(row - top) * width;
         for (int x = firstX; x < lastX; ++x)
-            put((static_cast<std::size_t>(row) * m_width + x) * 4, source[x]);
+            put((static_cast<std::size_t>(row) * m_width + x) * 4, source[x - left]);
     }
 }
 

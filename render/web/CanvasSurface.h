@@ -21,8 +21,6 @@ public:
     void CopyBlock(int left, int top, int width, int height, const std::uint32_t *argbPixels);
     void Refresh() const;
 
-    std::uint32_t background() const { return m_background; }
-
 private:
     void put(std::size_t offset, std::uint32_t argb);
 

@@ -51,7 +51,6 @@ public:
     DpiScale scale() const { return m_scale; }
     int deviceWidth() const { return m_scale.px(m_width); }
     int deviceHeight() const { return m_scale.px(m_height); }
-    std::uint32_t background() const { return m_background; }
 
 private:
     // A 32-bit bitmap of the surface at one density, in a memory context

@@ -10,6 +10,7 @@
 #include "app/qt/SurfaceWidget.h"
 #include "board/StageLayout.h"
 #include "render/DiscText.h"
+#include "app/FormDesign.h"
 #include "render/PhaseDisc.h"
 #include "tests/support/AnswerButtons.h"
 
@@ -37,6 +38,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -232,7 +234,7 @@ TEST(Form1, TheDiscIsAnImageDescribedByEveryNewDiscThatPaintsNothing)
     for (int stage = 0; stage < 2; ++stage) {
         const int age = form.state().answerAge;
         EXPECT_FALSE(disc->state().invisible);
-        EXPECT_EQ(disc->text(QAccessible::Description).toStdString(), DiscText::cached(age, GameFlow::Background));
+        EXPECT_EQ(disc->text(QAccessible::Description).toStdString(), DiscText::cached(age, FormDesign::Background));
         // The window shows the surface's picture as it is: the disc's
         // widget paints nothing over it.
         const QImage shown = form.clientArea()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -581,6 +583,23 @@ TEST(Form1, EachNewDiscReachesTheScreen)
 
 // A save that fails says which file and why, in one line, and the window
 // still closes.
+TEST(Form1, AnEventThatThrowsIsToldAndTheWindowGoesOn)
+{
+    Harness a(1, "800\r\n");
+    Form1::Seams seams;
+    seams.recordPath = a.recordPath();
+    seams.messageBox = [](const QString &, BoxStyle, const QString &) -> BoxAnswer {
+        throw std::runtime_error("no box today");
+    };
+    Form1 form(seams);
+    form.show();
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(form.HighScore()->trigger());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "tamblo: a window event failed: no box today\n");
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.state().bestTenths, 800);
+}
+
 TEST(Form1, AFailedSaveIsToldOnStandardError)
 {
     Harness h;

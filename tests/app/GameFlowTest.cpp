@@ -2,7 +2,9 @@
 // SPDX-License-Identifier: MIT
 
 #include "app/FlowHost.h"
+#include "app/Frontend.h"
 #include "app/GameFlow.h"
+#include "board/StageLayout.h"
 #include "record/BestTimeRecord.h"
 #include "tests/support/MemoryStore.h"
 
@@ -136,8 +138,18 @@ protected:
         flow.clickTitleScreen();
     }
 
-    void answerRight() { flow.answer(host.state.answerAge); }
-    void answerWrong() { flow.answer((host.state.answerAge + 1) % 30); }
+    // A click on a shown button whose caption is, or is not, the answer.
+    int buttonShowing(bool right) const
+    {
+        const std::string age = std::to_string(host.state.answerAge);
+        for (int i = 0; i < StageLayout::forStage(host.state.stage)->count(); ++i)
+            if ((host.captions.at(static_cast<std::size_t>(i)) == age) == right)
+                return i;
+        ADD_FAILURE() << "no such button";
+        return 0;
+    }
+    void answerRight() { flow.answerClicked(buttonShowing(true)); }
+    void answerWrong() { flow.answerClicked(buttonShowing(false)); }
 
     void ticks(int count)
     {
@@ -179,6 +191,33 @@ TEST_F(GameFlowTest, StartUsesTheAgeDrawnAtLoadAndHappensOnce)
     EXPECT_EQ(host.state.elapsedTenths, 0);
     flow.clickTitleScreen();
     EXPECT_EQ(host.calls.size(), 4u);
+}
+
+TEST_F(GameFlowTest, ReturnAndSpaceStartOnTheTitleScreenOncePerPress)
+{
+    using Key = GameFlow::Key;
+    flow.load();
+    // Other keys, and a key held down from before, start nothing.
+    EXPECT_FALSE(flow.pressKey(Key::Other, false));
+    EXPECT_TRUE(flow.pressKey(Key::Space, true));
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(flow.pressKey(Key::Return, false));
+    EXPECT_EQ(host.calls.front(), "create");
+    // Once playing they are the answer buttons' again.
+    EXPECT_FALSE(flow.startsGame(Key::Return));
+    EXPECT_FALSE(flow.pressKey(Key::Space, false));
+    EXPECT_EQ(host.calls.size(), 4u);
+}
+
+TEST(BoxAnswers, OnlyTheFirstButtonOfAQuestionSaysYes)
+{
+    EXPECT_EQ(boxButtons(BoxStyle::YesNo), (std::vector<std::string>{"はい", "いいえ"}));
+    EXPECT_EQ(boxButtons(BoxStyle::OkOnly), std::vector<std::string>{"OK"});
+    EXPECT_EQ(boxAnswer(BoxStyle::YesNo, 0), BoxAnswer::Yes);
+    for (const int other : {1, -1, 2})
+        EXPECT_EQ(boxAnswer(BoxStyle::YesNo, other), BoxAnswer::No) << other;
+    for (const int any : {0, -1})
+        EXPECT_EQ(boxAnswer(BoxStyle::OkOnly, any), BoxAnswer::Ok) << any;
 }
 
 TEST_F(GameFlowTest, PerfectGameBoxesAndStages)
@@ -460,6 +499,38 @@ TEST_F(GameFlowTest, OnceTheWindowClosesBoxesAnswerThemselves)
     EXPECT_EQ(host.store.bytes, "999\r\n");
 }
 
+TEST_F(GameFlowTest, ClosingDuringABoxEndsTheGameWhereItStands)
+{
+    // Closing while a mid-game right answer's box is open: no next stage is
+    // drawn and the clock stays stopped.
+    startWithAge(8);
+    host.onBox = [this] { flow.beginClosing(); };
+    host.calls.clear();
+    answerRight();
+    EXPECT_EQ(host.state.stage, 0);
+    EXPECT_FALSE(host.timer);
+    EXPECT_TRUE(host.calls.empty());
+
+    // A retry box that the closing dismissed gives no answer, whatever its
+    // window reports: no new game starts on the way out.
+    RecordingHost other;
+    GameFlow closing(other.state, other, record, [this] { return nextRandom(); });
+    other.flow = &closing;
+    other.retryAnswers = {BoxAnswer::Yes};
+    other.onBox = [&] {
+        if (other.boxes.back() == Retry)
+            closing.beginClosing();
+    };
+    closing.load();
+    closing.clickTitleScreen();
+    other.captions[0] = "99";
+    closing.answerClicked(0);
+    EXPECT_EQ(other.boxes.back(), Retry);
+    EXPECT_EQ(std::count(other.boxes.begin(), other.boxes.end(), Retry), 1);
+    EXPECT_TRUE(other.retryAnswers.empty());
+    EXPECT_EQ(std::count(other.calls.begin(), other.calls.end(), "layout 0"), 1);
+}
+
 TEST_F(GameFlowTest, AnAnswerIsJudgedByTheNumberOnItsButton)
 {
     EXPECT_EQ(parseCaption("7"), 7);
@@ -492,17 +563,18 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     flow.load();
     // A better time is stored and shown; a worse one, or a file with no
     // time, changes nothing, and the box shows the time kept.
-    EXPECT_TRUE(flow.takeRecordFile("321\r\n", true));
+    EXPECT_TRUE(flow.takeRecordFile("321\r\n"));
     EXPECT_EQ(host.store.bytes, "321\r\n");
     EXPECT_EQ(host.state.bestTenths, 321);
-    EXPECT_TRUE(flow.takeRecordFile("800\r\n", true));
+    EXPECT_TRUE(flow.takeRecordFile("800\r\n"));
     EXPECT_EQ(host.store.bytes, "321\r\n");
     EXPECT_EQ(host.boxes, (std::vector<std::string>{"クリアまでの最短時間 32.1秒", "クリアまでの最短時間 32.1秒"}));
     host.store.steps.clear();
-    EXPECT_FALSE(flow.takeRecordFile("12", false));
-    EXPECT_FALSE(flow.takeRecordFile("abc", true));
-    EXPECT_FALSE(flow.takeRecordFile("", true));
-    EXPECT_FALSE(flow.takeRecordFile(std::string("\0\x01\xff" "7", 4), true));
+    // Digits that run past the bytes parsed are no time.
+    EXPECT_FALSE(flow.takeRecordFile(std::string(BestTimeRecord::PrefixSize - 1, ' ') + "12"));
+    EXPECT_FALSE(flow.takeRecordFile("abc"));
+    EXPECT_FALSE(flow.takeRecordFile(""));
+    EXPECT_FALSE(flow.takeRecordFile(std::string("\0\x01\xff" "7", 4)));
     flow.rejectRecordFile();
     // Each says that the file held no record, and the time kept.
     EXPECT_EQ(host.boxes.size(), 7u);
@@ -517,4 +589,15 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     EXPECT_EQ(flow.recordFileText(), "  42,\r\n");
     host.store.bytes.reset();
     EXPECT_EQ(flow.recordFileText(), "321\r\n");
+    // A record longer than what is read is never handed out cut short.
+    host.store.bytes = "321\r\n" + std::string(BestTimeRecord::PrefixSize, 'x');
+    EXPECT_EQ(flow.recordFileText(), "321\r\n");
+
+    // A worse file whose save fails leaves the better time in memory, even
+    // when the store no longer holds it.
+    host.store.holds(999);
+    host.store.failNext("replace", RecordStore::Status::Failed, 1, "No space left on device");
+    EXPECT_TRUE(flow.takeRecordFile("800\r\n"));
+    EXPECT_EQ(host.state.bestTenths, 321);
+    EXPECT_EQ(host.boxes.back(), "クリアまでの最短時間 32.1秒");
 }

@@ -340,7 +340,8 @@ void printAnswer(const QImage &client, int stage)
     if (!age || !layout)
         fail("no disc to answer, or no such stage");
     const BoardRect &board = GameBoard;
-    const int index = layout->answerIndex(*age);
+    // The right caption is on the button that covers its age's stretch.
+    const int index = *age / layout->captionStep();
     const float width = layout->buttonWidth(board);
     const float height = layout->buttonHeight(board);
     const QPoint centre(qRound(layout->buttonLeft(board, index, width) + width / 2),

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         require(file.write(text.data(), static_cast<qint64>(size)) == static_cast<qint64>(size));
     }
     const std::size_t prefix = std::min<std::size_t>(size, BestTimeFile::PrefixSize);
-    require(BestTimeFile(path).read()
-            == BestTimeFormat::parse(text.substr(0, prefix), size < BestTimeFile::PrefixSize));
+    require(BestTimeFile(path).record().read()
+            == BestTimeFormat::parse(text.substr(0, prefix), size <= BestTimeFile::PrefixSize));
     return 0;
 }

@@ -1,8 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Tamblo developers
 // SPDX-License-Identifier: MIT
 
+#include "record/BestTimeRecord.h"
 #include "record/qt/BestTimeFile.h"
 #include "record/qt/RecordFile.h"
+#include "tests/support/RecordBoundaries.h"
 
 #include <QDir>
 #include <QFile>
@@ -87,11 +89,33 @@ private:
     std::chrono::milliseconds m_skipped{0};
 };
 
+// The record's rules over one file, asked as these tests ask them.
+class TestedFile
+{
+public:
+    explicit TestedFile(BestTimeFile file) : m_file(std::move(file)) {}
+    QString path() const { return m_file.path(); }
+    std::optional<std::int32_t> read() const { return m_file.record().read(); }
+    std::int32_t load() const { return m_file.record().load(); }
+    // The time the record keeps now, or nothing, with the reason in
+    // `reason` when given.
+    std::optional<std::int32_t> save(std::int32_t tenths, QString *reason = nullptr) const
+    {
+        const BestTimeRecord::Saved saved = m_file.record().save(tenths);
+        if (!saved.kept && reason)
+            *reason = QString::fromStdString(saved.reason);
+        return saved.kept;
+    }
+
+private:
+    BestTimeFile m_file;
+};
+
 class BestTimeFileTest : public ::testing::Test
 {
 protected:
     QString path() const { return m_dir.filePath(QStringLiteral("HighScore.mtt")); }
-    BestTimeFile file() const { return BestTimeFile(path()); }
+    TestedFile file() const { return TestedFile(BestTimeFile(path())); }
 
     void write(const QByteArray &bytes) const
     {
@@ -160,12 +184,26 @@ TEST_F(BestTimeFileTest, SaveThenLoadAcrossTheWholeRange)
     EXPECT_EQ(file().read(), std::numeric_limits<std::int32_t>::max());
 }
 
+TEST(RecordFileName, IsToldAsUtf8WhateverTheFoldersBytes)
+{
+    // A folder named in Latin-1, a cut sequence and a surrogate: each stray
+    // byte is told as U+FFFD, and valid text stays as it is.
+    EXPECT_EQ(RecordFile("/home/j\xF6rg/\xE3\x82\xB2\xE3\x83/HighScore.mtt").name(),
+              "/home/j\xEF\xBF\xBDrg/\xE3\x82\xB2\xEF\xBF\xBD\xEF\xBF\xBD/HighScore.mtt");
+    EXPECT_EQ(RecordFile("/\xED\xA0\x80/\xC0\xAF/\xF0\x9F\x8C\x95").name(),
+              "/\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD/\xF0\x9F\x8C\x95");
+}
+
 TEST_F(BestTimeFileTest, OnlyTheStartOfAHugeFileIsRead)
 {
     write(QByteArray(1 << 20, '7'));
     EXPECT_EQ(file().read(), std::nullopt);
     write(QByteArray(BestTimeFile::PrefixSize - 6, ' ') + "1234\r\n" + QByteArray(1 << 20, 'x'));
     EXPECT_EQ(file().read(), 1234);
+    for (const RecordBoundary &boundary : recordBoundaries()) {
+        write(QByteArray::fromStdString(boundary.bytes));
+        EXPECT_EQ(file().read(), boundary.time) << boundary.bytes.size();
+    }
 }
 
 TEST_F(BestTimeFileTest, AFolderAtThePathIsNoNumberAndStays)
@@ -363,7 +401,7 @@ TEST_F(BestTimeFileTest, AFileThatCannotBeOpenedGives999)
 {
     // A path through a plain file cannot be opened by anyone, root included.
     write("5\r\n");
-    const BestTimeFile inside(path() + QStringLiteral("/HighScore.mtt"));
+    const TestedFile inside(BestTimeFile(path() + QStringLiteral("/HighScore.mtt")));
     EXPECT_EQ(inside.load(), 999);
     EXPECT_FALSE(inside.save(5));
     EXPECT_EQ(contents(), QByteArray("5\r\n"));
@@ -519,7 +557,7 @@ TEST(BestTimeFileFolder, ReadOnlyProgramFolderFallsBackForAnOrdinaryUser)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
             ::_exit(3);
-        const BestTimeFile chosen = BestTimeFile::inWritableFolder(native(program.path()), native(user.path()));
+        const TestedFile chosen(BestTimeFile::inWritableFolder(native(program.path()), native(user.path())));
         if (chosen.path() != expectedUser || chosen.load() != 321)
             ::_exit(1);
         if (!chosen.save(chosen.load()) || chosen.read() != 321 || !chosen.save(400))

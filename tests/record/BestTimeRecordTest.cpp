@@ -3,6 +3,7 @@
 
 #include "record/BestTimeRecord.h"
 #include "tests/support/MemoryStore.h"
+#include "tests/support/RecordBoundaries.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,10 @@ TEST(BestTimeRecord, KeepsTheBetterOfTheStoredAndTheNewTime)
     // Only the start is read: digits running past it are no number.
     store.bytes = std::string(BestTimeRecord::PrefixSize + 10, '7');
     EXPECT_EQ(record.read(), std::nullopt);
+    for (const RecordBoundary &boundary : recordBoundaries()) {
+        store.bytes = boundary.bytes;
+        EXPECT_EQ(record.read(), boundary.time) << boundary.bytes.size();
+    }
 }
 
 TEST(BestTimeRecord, ARecordThatCannotBeReadIsNeverWrittenOver)
@@ -167,6 +172,9 @@ TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
     // Otherwise the data folder, read from beside the program until it has
     // a record of its own; beside the program nothing is ever written.
     beside.usableHere = false;
+    // Without a data folder it stays there all the same.
+    EXPECT_EQ(&BestTimeRecord::choose(beside, nullptr).store(), &beside);
+    EXPECT_FALSE(BestTimeRecord::choose(beside, nullptr).carriesOver());
     const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
     EXPECT_EQ(&record.store(), &data);
     EXPECT_EQ(record.load(), 321);

@@ -18,14 +18,14 @@ namespace {
 void show(const BestTimeFile &file)
 {
     // The path as the system's bytes, whatever they are.
-    std::printf("%s\n%d\n", file.store().path().c_str(), file.load());
+    std::printf("%s\n%d\n", file.store().path().c_str(), file.record().load());
 }
 }
 
 int main(int argc, char *argv[])
 {
     if (argc == 3 && std::strcmp(argv[1], "load") == 0) {
-        std::printf("%d\n", BestTimeFile(std::string(argv[2])).load());
+        std::printf("%d\n", BestTimeFile(std::string(argv[2])).record().load());
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "save") == 0) {

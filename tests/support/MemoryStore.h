@@ -53,11 +53,11 @@ public:
     Prefix read(std::size_t limit) override
     {
         if (std::optional<Reply> fault = takeFault("read"))
-            return {fault->status, fault->reason, {}, true};
+            return {fault->status, fault->reason, {}};
         done("read");
         if (!bytes)
-            return {Status::Missing, {}, {}, true};
-        return {Status::Done, {}, bytes->substr(0, limit), bytes->size() < limit};
+            return {Status::Missing, {}, {}};
+        return {Status::Done, {}, bytes->substr(0, limit)};
     }
     Reply find() override { return step("find"); }
     Reply lock() override

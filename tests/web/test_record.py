@@ -26,6 +26,8 @@ HOSTILE = [
     # Far past the bytes that are read: the number's end decides.
     ('7\r\n' + 'z' * 5_000_000, 7), ('8' * 5_000_000, NONE), ('9 ' + 'あ' * 3000, 9),
     ('6' * 4096, NONE), ('6' * 4095, NONE), ('1' + ' ' * 4094 + '\ud83c\udf15', 1),
+    # As on every store: a number that ends the bytes parsed, or runs past.
+    (' ' * 4092 + '1234', 1234), (' ' * 4093 + '1234', NONE), (' ' * 4092 + '1234 ', NONE),
 ]
 
 

@@ -15,20 +15,22 @@
     const label2 = $('Label2');
     const box = $('Box');
     const ButtonCount = 30;
-    const YesNo = 4;
-    const Answer = {ok: 1, yes: 6, no: 7};
 
-    // The picture of the game area at its own size; the canvas shows it
-    // scaled to device pixels without smoothing.
+    // The picture of the game area at the design's size, which the style
+    // holds; the canvas shows it scaled to device pixels without smoothing.
+    const design = getComputedStyle(document.documentElement);
+    const ClientWidth = parseInt(design.getPropertyValue('--design-client-width'), 10);
+    const ClientHeight = parseInt(design.getPropertyValue('--design-client-height'), 10);
     const picture = document.createElement('canvas');
-    picture.width = 200;
-    picture.height = 450;
+    picture.width = ClientWidth;
+    picture.height = ClientHeight;
 
     // The tenth-second timer. Its ticks are counted from a monotonic clock
     // rather than by a repeating browser timer, which hidden tabs slow down:
-    // while it runs, one tick is due for every whole 100 ms since it was
-    // switched on. The module takes the ticks due at each of its events.
-    const clock = {since: null, counted: 0};
+    // while it runs, one tick is due for every whole interval (the
+    // design's tick, which the module hands over) since it was switched on.
+    // The module takes the ticks due at each of its events.
+    const clock = {since: null, counted: 0, interval: 1};
 
     // The module runs one event at a time; while a box holds an event
     // suspended no other event may enter it.
@@ -97,8 +99,8 @@
         game.style.transform = `translate(${left}px, ${top}px) scale(${scale})`;
         document.documentElement.style.setProperty('--scale', String(scale));
         const ratio = devicePixelRatio * scale;
-        surface.width = Math.round(200 * ratio);
-        surface.height = Math.round(450 * ratio);
+        surface.width = Math.round(ClientWidth * ratio);
+        surface.height = Math.round(ClientHeight * ratio);
         show();
     }
 
@@ -113,14 +115,15 @@
     }
 
     window.TambloPage = {
-        showBox(prompt, style, title) {
+        // The box with the module's buttons; gives the index of the one
+        // pressed, or -1 when it closed without one.
+        showBox(prompt, buttons, title) {
             return new Promise(resolve => {
                 $('BoxTitle').textContent = title;
                 $('BoxPrompt').textContent = prompt.replace(/\r\n/g, '\n');
-                const choices = style === YesNo ? [['はい', Answer.yes], ['いいえ', Answer.no]] : [['OK', Answer.ok]];
-                $('BoxButtons').replaceChildren(...choices.map(([text, value]) => {
+                $('BoxButtons').replaceChildren(...buttons.map((text, index) => {
                     const choice = document.createElement('button');
-                    choice.value = String(value);
+                    choice.value = String(index);
                     choice.textContent = text;
                     return choice;
                 }));
@@ -128,22 +131,23 @@
                 // Escape closes it with no answer, as closing a box does.
                 box.addEventListener('close', () => {
                     seatFocus();
-                    resolve(Number(box.returnValue) || (style === YesNo ? Answer.no : Answer.ok));
+                    resolve(box.returnValue === '' ? -1 : Number(box.returnValue));
                 }, {once: true});
                 box.showModal();
                 $('BoxButtons').firstChild.focus();
             });
         },
 
-        setTimer(enabled) {
+        setTimer(enabled, interval) {
             clock.since = enabled ? performance.now() : null;
             clock.counted = 0;
+            clock.interval = interval;
         },
 
         takeTicks() {
             if (clock.since === null)
                 return 0;
-            const due = Math.floor((performance.now() - clock.since) / 100) - clock.counted;
+            const due = Math.floor((performance.now() - clock.since) / clock.interval) - clock.counted;
             clock.counted += due;
             return due;
         },
@@ -217,10 +221,11 @@
             return button(index).textContent;
         },
 
-        // The first `limit` bytes of the value's UTF-8 text. Every UTF-16
-        // unit of a string takes at least one byte, so the first limit + 1
-        // units hold those bytes (the extra unit completes a pair that the
-        // cut would split): a value of megabytes is never encoded whole.
+        // The first `limit` bytes of the value's UTF-8 text; whether they
+        // are all of it is the module's to tell. Every UTF-16 unit of a
+        // string takes at least one byte, so the first limit + 1 units hold
+        // those bytes (the extra unit completes a pair that the cut would
+        // split): a value of megabytes is never encoded whole.
         readStorage(key, limit) {
             let value;
             try {
@@ -231,9 +236,7 @@
             }
             if (value === null)
                 return {missing: true};
-            const head = value.slice(0, limit + 1);
-            const bytes = encoder.encode(head);
-            return {bytes: bytes.subarray(0, limit), complete: head.length === value.length && bytes.length <= limit};
+            return {bytes: encoder.encode(value.slice(0, limit + 1)).subarray(0, limit)};
         },
 
         writeStorage(key, text) {
@@ -302,13 +305,14 @@
 
     // The page takes input at once; input that comes before the module is
     // ready (a click on the title, the menu's ハイスコア) waits for it.
-    async function whenReady(entry) {
+    async function whenReady(entry, ...args) {
         if (module === null) {
-            if (!held.includes(entry))
-                held.push(entry);
+            const call = [entry, ...args];
+            if (!held.some(other => other.join() === call.join()))
+                held.push(call);
             return;
         }
-        await forward(entry);
+        await forward(entry, ...args);
     }
 
     function clickTitle() {
@@ -321,10 +325,6 @@
     function leaveMenu() {
         if ($('menubar').contains(document.activeElement))
             document.activeElement.blur();
-    }
-
-    function titleShowing() {
-        return !label1.hidden;
     }
 
     // A closed box gives the focus back to where it was, often an answer
@@ -352,13 +352,15 @@
         if (target)
             forward('tamblo_answer', Number(target.id.slice('Command1_'.length)));
     });
+    // The game's own keys, numbered as the module numbers them; what they
+    // do, and when, is the module's to decide.
+    const GameKeys = {'Enter': 0, ' ': 1};
     document.addEventListener('keydown', event => {
         const onPage = [document.body, document.documentElement, form].includes(event.target);
-        if (event.repeat)
-            return;
-        if (onPage && titleShowing() && (event.key === 'Enter' || event.key === ' ') && !box.open) {
+        const key = GameKeys[event.key];
+        if (onPage && key !== undefined && !box.open) {
             event.preventDefault();
-            clickTitle();
+            whenReady('tamblo_key', key, event.repeat ? 1 : 0);
         }
     });
     $('HighScore').addEventListener('click', async () => {
@@ -403,10 +405,10 @@
             busy = false;
         }
         if (bytes === null) {
-            await forward('tamblo_load_record', -1, 0);
+            await forward('tamblo_load_record', -1);
         } else {
             module.HEAPU8.set(bytes, module._tamblo_record_buffer());
-            await forward('tamblo_load_record', bytes.length, file.size <= size ? 1 : 0);
+            await forward('tamblo_load_record', bytes.length);
         }
         leaveMenu();
     });
@@ -461,8 +463,8 @@
         requestAnimationFrame(() => requestAnimationFrame(() => {
             document.documentElement.dataset.ready = String(performance.now());
         }));
-        for (const entry of held.splice(0))
-            await forward(entry);
+        for (const call of held.splice(0))
+            await forward(...call);
     }
 
     // Offline play once the site has been visited, and every new release:

@@ -4,6 +4,7 @@
 #include "record/BestTimeRecord.h"
 #include "record/win32/BestTimeFile.h"
 #include "record/win32/RecordFile.h"
+#include "tests/support/RecordBoundaries.h"
 
 #include <windows.h>
 
@@ -361,6 +362,10 @@ TEST_F(RecordFileWin, HostileContentsGive999AndAreReplacedAtTheNextSave)
     // One whose number runs past that part is no number, not its start.
     writeBytes(path(), std::string(BestTimeRecord::PrefixSize - 3, ' ') + "1234567\r\n");
     EXPECT_EQ(read(), std::nullopt);
+    for (const RecordBoundary &boundary : recordBoundaries()) {
+        writeBytes(path(), boundary.bytes);
+        EXPECT_EQ(read(), boundary.time) << boundary.bytes.size();
+    }
 }
 
 TEST_F(RecordFileWin, PipesAndDevicesAreNeitherReadNorWaitedOn)
