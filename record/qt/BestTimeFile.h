@@ -22,11 +22,11 @@ public:
     static constexpr std::int32_t Missing = BestTimeRecord::Missing;
     static constexpr std::size_t PrefixSize = BestTimeRecord::PrefixSize;
 
-    // `carryOver`, when given, is read in place of `path` as long as
-    // nothing stands at `path`; it is never written. Paths in the system's
+    // `other`, when given, is the second place a record may stand in, read
+    // as BestTimeRecord says and never written. Paths in the system's
     // bytes.
-    explicit BestTimeFile(std::string path, std::string carryOver = {});
-    explicit BestTimeFile(const QString &path, const QString &carryOver = {});
+    explicit BestTimeFile(std::string path, std::string other = {});
+    explicit BestTimeFile(const QString &path, const QString &other = {});
     BestTimeFile(const BestTimeFile &other);
     BestTimeFile(BestTimeFile &&) noexcept = default;
     BestTimeFile &operator=(const BestTimeFile &) = delete;
@@ -41,7 +41,7 @@ public:
     QString path() const;
     RecordFile &store() const { return *m_home; }
     // The rules over these files; valid as long as this object lives.
-    BestTimeRecord record() const { return BestTimeRecord(*m_home, m_carryOver.get()); }
+    BestTimeRecord record() const { return BestTimeRecord(*m_home, m_other.get()); }
 
     std::optional<std::int32_t> read() const { return record().read(); }
     std::int32_t load() const { return record().load(); }
@@ -51,5 +51,5 @@ public:
 
 private:
     std::unique_ptr<RecordFile> m_home;
-    std::unique_ptr<RecordFile> m_carryOver;
+    std::unique_ptr<RecordFile> m_other;
 };

@@ -70,7 +70,7 @@ public:
     {
         store.holds(999);
         store.afterStep = [this](const std::string &step) {
-            if (step == "replace")
+            if (step == "commit")
                 saves.emplace_back(*store.value(), boxes.size());
         };
     }
@@ -97,7 +97,14 @@ public:
     {
         calls.push_back(question + " " + std::to_string(promptBottom));
     }
+    void HideWindow() override { calls.push_back("hide"); }
+    void DismissBox() override
+    {
+        calls.push_back("dismiss");
+        dismissed = true;
+    }
     void Unload() override { calls.push_back("unload"); }
+    bool dismissed = false;
 };
 
 class GameFlowTest : public ::testing::Test
@@ -199,12 +206,6 @@ TEST_F(GameFlowTest, PerfectGameBoxesAndStages)
 TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
 {
     startWithAge(3);
-    answerWrong();
-    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
-    EXPECT_EQ(host.calls.back(), "unload");
-
-    host.boxes.clear();
-    host.calls.clear();
     host.retryAnswers = {BoxAnswer::Yes};
     for (int stage = 0; stage < 5; ++stage)
         answerRight();
@@ -215,6 +216,13 @@ TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
     EXPECT_EQ(host.state.stage, 0);
     EXPECT_NE(host.calls.back(), "unload");
     EXPECT_TRUE(host.timer);
+
+    // いいえ closes the window, at the very first stage too.
+    host.boxes.clear();
+    host.calls.clear();
+    answerWrong();
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
+    EXPECT_EQ(host.calls.back(), "unload");
 }
 
 TEST_F(GameFlowTest, ClearTimesAndNewBests)
@@ -288,7 +296,8 @@ TEST_F(GameFlowTest, TicksInGameOverBoxesCountUntilANewGame)
     ticks(3);
     answerWrong();
     EXPECT_EQ(host.state.elapsedTenths, 13);
-    EXPECT_TRUE(host.timer);
+    // The close that いいえ asks for stops the clock.
+    EXPECT_FALSE(host.timer);
     EXPECT_EQ(host.calls.back(), "unload");
 }
 
@@ -391,7 +400,8 @@ TEST_F(GameFlowTest, AClearThatAnotherCopyBeatDuringItsSaveIsNoNewBest)
 TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
 {
     using Status = RecordStore::Status;
-    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
+    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
+    host.retryAnswers = {BoxAnswer::Yes};
     startWithAge(8);
     for (int stage = 0; stage < 5; ++stage)
         answerRight();
@@ -406,13 +416,13 @@ TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
     EXPECT_EQ(host.store.bytes, "999\r\n");
 
     // At the close the save fails once more and is tried again.
-    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
-    flow.unload();
+    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
+    flow.requestClose();
     EXPECT_EQ(host.store.bytes, "300\r\n");
     EXPECT_EQ(host.failures.size(), 1u);
     // Closing twice saves once.
     host.store.steps.clear();
-    flow.unload();
+    flow.requestClose();
     EXPECT_TRUE(host.store.steps.empty());
 }
 
@@ -426,17 +436,16 @@ TEST_F(GameFlowTest, OnceTheWindowClosesBoxesAnswerThemselves)
     host.ticksPerBox = 0;
     const auto showBox = [this] {
         if (host.boxes.size() == 1)
-            flow.beginClosing();
+            flow.requestClose();
     };
     host.store.afterStep = nullptr;
     host.onBox = showBox;
     answerWrong();
     EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver}));
-    EXPECT_NE(host.calls.back(), "unload");
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "unload"), 1);
     EXPECT_EQ(host.retryAnswers.size(), 1u);
     EXPECT_FALSE(flow.inBox());
-    // The title can no longer start a game and the record is saved once.
-    flow.unload();
+    // The record is saved once.
     EXPECT_EQ(host.store.bytes, "999\r\n");
 }
 
@@ -482,7 +491,7 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     EXPECT_FALSE(flow.takeRecordFile("12", false));
     EXPECT_FALSE(flow.takeRecordFile("abc", true));
     EXPECT_EQ(host.boxes.size(), 4u);
-    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "replace"), 0);
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "commit"), 0);
     EXPECT_EQ(host.state.bestTenths, 321);
 
     // The file handed out is the stored text, byte for byte.

@@ -62,7 +62,7 @@ TEST(BestTimeRecord, ARecordThatCannotBeReadIsNeverWrittenOver)
 
     // Held by another program for a moment (a sharing violation): the
     // save waits, reads 300 and keeps it.
-    store.failNext("read", Status::Busy, 50);
+    store.failNext("read", Status::Busy, 10);
     expectKept(record.save(800), 300, store);
 
     // Held for longer than the save waits: it fails and says so.
@@ -123,7 +123,7 @@ TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
     store.moves = {false};
     expectKept(record.save(400), 400, store);
     EXPECT_EQ(store.steps, (std::vector<std::string>{"find", "lock", "stillFound", "unlock", "find", "lock",
-                                                     "stillFound", "removeStaleTemporaries", "read", "replace",
+                                                     "stillFound", "removeStaleTemporaries", "read", "prepare", "commit",
                                                      "unlock"}));
 
     // A place that keeps changing is never written.
@@ -133,7 +133,7 @@ TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
 
 TEST(BestTimeRecord, FailuresAtEveryStepKeepTheOldRecordAndGiveTheLockBack)
 {
-    for (const std::string step : {"find", "lock", "replace"}) {
+    for (const std::string step : {"find", "lock", "prepare", "commit"}) {
         MemoryStore store;
         store.holds(250);
         const BestTimeRecord record(store);
@@ -149,7 +149,7 @@ TEST(BestTimeRecord, FailuresAtEveryStepKeepTheOldRecordAndGiveTheLockBack)
     store.holds(250);
     store.staleTemporaries = 3;
     const BestTimeRecord record(store);
-    store.failNext("replace", Status::Busy, 20);
+    store.failNext("commit", Status::Busy, 10);
     expectKept(record.save(100), 100, store);
     EXPECT_EQ(store.staleTemporaries, 0);
 }
@@ -174,7 +174,7 @@ TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
     expectKept(record.save(200), 200, data);
     EXPECT_EQ(record.load(), 200);
     EXPECT_EQ(beside.bytes, "321\r\n");
-    EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "replace"), 0);
+    EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "commit"), 0);
 
     // A record of its own that holds no number is not made up for.
     data.bytes = "garbage";

@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A record kept in memory, for the tests of the record's rules: any step
@@ -27,6 +28,7 @@ class MemoryStore : public RecordStore
 {
 public:
     std::optional<std::string> bytes;   // the record; nothing when absent
+    std::optional<std::string> prepared; // the new file, not yet committed
     bool usableHere = true;
     bool locked = false;
     int staleTemporaries = 0;
@@ -84,18 +86,35 @@ public:
         staleTemporaries = 0;
         done("removeStaleTemporaries");
     }
-    Reply replace(std::string_view newBytes) override
+    Reply prepare(std::string_view newBytes) override
     {
         EXPECT_TRUE(locked) << "written without the lock";
-        if (std::optional<Reply> fault = takeFault("replace"))
+        EXPECT_FALSE(prepared) << "a prepared file written again";
+        if (std::optional<Reply> fault = takeFault("prepare"))
             return *fault;
-        bytes = std::string(newBytes);
-        done("replace");
+        prepared = std::string(newBytes);
+        done("prepare");
         return {};
+    }
+    Reply commit() override
+    {
+        EXPECT_TRUE(locked) << "committed without the lock";
+        EXPECT_TRUE(prepared) << "committed with nothing prepared";
+        if (std::optional<Reply> fault = takeFault("commit"))
+            return *fault;
+        bytes = std::exchange(prepared, std::nullopt);
+        done("commit");
+        return {};
+    }
+    void discard() override
+    {
+        prepared.reset();
+        done("discard");
     }
     void unlock() override
     {
         EXPECT_TRUE(locked) << "a lock given back that was not taken";
+        EXPECT_FALSE(prepared) << "a prepared file left behind";
         locked = false;
         done("unlock");
     }
