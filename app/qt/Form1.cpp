@@ -277,7 +277,10 @@ void Form1::DismissBox()
 void Form1::Unload()
 {
     // Inside closeEvent() this close does nothing more, and that event is
-    // accepted; after a box it closes the hidden window for good.
+    // accepted; after a box it closes the hidden window for good. A window
+    // closed while hidden is not counted as the last one closed: the run
+    // is ended here.
     m_unloaded = true;
     close();
+    QCoreApplication::quit();
 }

@@ -500,3 +500,97 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     host.store.bytes.reset();
     EXPECT_EQ(flow.recordFileText(), "321\r\n");
 }
+
+TEST_F(GameFlowTest, ACloseInsideABoxHidesTheWindowAtOnceAndSavesAfterTheEvent)
+{
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    host.state.bestTenths = 420;
+    std::vector<std::string> callsInBox;
+    host.onBox = [&] {
+        if (host.boxes.size() != 1)
+            return;
+        flow.requestClose();
+        flow.requestClose();
+        callsInBox = host.calls;
+    };
+    answerWrong();
+    // In the box: the window went and the box was dismissed, once; no save
+    // yet, since the event was still under way.
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "hide"), 1);
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "dismiss"), 1);
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "unload"), 0);
+    EXPECT_FALSE(host.timer);
+    // After it: no question asked, the record saved once, the window ended.
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver}));
+    EXPECT_EQ(host.saves.size(), 1u);
+    EXPECT_EQ(host.store.bytes, "420\r\n");
+    EXPECT_EQ(host.calls.back(), "unload");
+    EXPECT_EQ(host.retryAnswers.size(), 1u);
+}
+
+TEST_F(GameFlowTest, TheEndOfASessionSavesAtOnceInsideABoxAndTheGameGoesOn)
+{
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    host.state.bestTenths = 420;
+    std::optional<std::string> savedInBox;
+    host.onBox = [&] {
+        if (host.boxes.size() != 1)
+            return;
+        flow.endSession();
+        savedInBox = host.store.bytes;
+    };
+    answerWrong();
+    EXPECT_EQ(savedInBox, "420\r\n");
+    // A logout that was cancelled: the game asked its question and goes on.
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
+    EXPECT_TRUE(std::find(host.calls.begin(), host.calls.end(), "hide") == host.calls.end());
+}
+
+TEST_F(GameFlowTest, TheClosesSaveWaitsForAHeldRecordOnceNotOncePerTry)
+{
+    using Status = RecordStore::Status;
+    startWithAge(8);
+    host.store.failNext("commit", Status::Busy, 100000, "in use by another program");
+    flow.requestClose();
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "prepare"), 1);
+    EXPECT_LE(host.store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+    EXPECT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.calls.back(), "unload");
+}
+
+TEST_F(GameFlowTest, NothingChangesUnderARecordWait)
+{
+    using Status = RecordStore::Status;
+    host.store.holds(500);
+    startWithAge(8);
+    ticks(10);
+    // The high-score menu finds the record held for a moment; meanwhile
+    // the clock ticks, an answer and a second menu command come through,
+    // and the player asks to close.
+    host.store.failNext("read", Status::Busy, 3);
+    GameState during;
+    int pauses = 0;
+    host.store.duringPause = [&] {
+        ++pauses;
+        flow.tick();
+        flow.answer(host.state.answerAge);
+        flow.showHighScore();
+        if (pauses == 2)
+            flow.requestClose();
+        during = host.state;
+    };
+    flow.showHighScore();
+    host.store.duringPause = nullptr;
+    ASSERT_EQ(pauses, 3);
+    // Under the wait: no tick counted, no answer judged, no second box.
+    EXPECT_EQ(during.elapsedTenths, 10);
+    EXPECT_EQ(during.stage, 0);
+    // After it, the ticks count, and the close saved and ended the window;
+    // the menu's box answered itself without showing.
+    EXPECT_EQ(host.state.elapsedTenths, 13);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.calls.back(), "unload");
+    EXPECT_EQ(host.saves.size(), 1u);
+}

@@ -209,3 +209,67 @@ TEST(BestTimeRecord, TheFirstSaveInTheDataFolderKeepsABetterTimeFromBesideThePro
     beside.failNext("read", Status::Failed, 1, "Permission denied");
     expectKept(again.save(400), 400, later);
 }
+
+TEST(BestTimeRecord, AHeldRecordIsWaitedForOnceAndItsNewFileWrittenOnce)
+{
+    MemoryStore store;
+    store.holds(250);
+    const BestTimeRecord record(store);
+    const auto count = [&](const std::string &step) {
+        return std::count(store.steps.begin(), store.steps.end(), step);
+    };
+
+    // Held for good: the move alone is asked again, ever more slowly, and
+    // the new file is written once and removed when the wait runs out.
+    store.failNext("commit", Status::Busy, 100000, "in use by another program");
+    const BestTimeRecord::Saved held = record.save(100);
+    expectRefused(held, "in use by another program", store, "250\r\n");
+    EXPECT_TRUE(held.waitedOut);
+    EXPECT_EQ(count("prepare"), 1);
+    EXPECT_EQ(count("discard"), 1);
+    EXPECT_LE(count("commit"), 25);
+    EXPECT_LE(store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+
+    // Its read and its move both find it held: one wait for the two.
+    store.faults.clear();
+    store.steps.clear();
+    store.clock = 0ms;
+    store.failNext("read", Status::Busy, 12);
+    store.failNext("commit", Status::Busy, 100000);
+    EXPECT_TRUE(record.save(100).waitedOut);
+    EXPECT_LE(store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+
+    // A failure that is no wait says so: trying again may help.
+    store.faults.clear();
+    store.failNext("prepare", Status::Failed, 1, "No space left on device");
+    EXPECT_FALSE(record.save(100).waitedOut);
+    expectKept(record.save(100), 100, store);
+}
+
+TEST(BestTimeRecord, WhileBothPlacesHoldATimeTheBetterOneCountsAndIsKeptAtHome)
+{
+    // The folder beside the program was read-only for a while and the
+    // data folder got a better time; beside the program is home again.
+    MemoryStore beside;
+    MemoryStore data;
+    beside.holds(300);
+    data.holds(174);
+    const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
+    ASSERT_EQ(&record.store(), &beside);
+    EXPECT_EQ(record.load(), 174);
+    expectKept(record.save(500), 174, beside);
+    EXPECT_EQ(data.bytes, "174\r\n");
+    EXPECT_EQ(std::count(data.steps.begin(), data.steps.end(), "commit"), 0);
+
+    // The other way round, home's better time stands.
+    beside.holds(90);
+    EXPECT_EQ(record.load(), 90);
+
+    // The other place held by a program is not waited for while home has
+    // a time of its own.
+    data.holds(50);
+    data.failNext("read", Status::Busy, 1000);
+    EXPECT_EQ(record.load(), 90);
+    EXPECT_EQ(data.clock, 0ms);
+    EXPECT_EQ(beside.clock, 0ms);
+}

@@ -36,6 +36,7 @@ public:
     std::map<std::string, std::deque<Reply>> faults; // step -> replies given instead
     std::deque<bool> moves;             // stillFound() answers, true when empty
     std::function<void(const std::string &step)> afterStep;
+    std::function<void()> duringPause; // what the window does while a wait runs
     std::chrono::milliseconds clock{0};
 
     void holds(std::int32_t tenths) { bytes = BestTimeFormat::line(tenths); }
@@ -123,7 +124,12 @@ public:
     {
         return std::chrono::steady_clock::time_point(clock);
     }
-    void pause(std::chrono::milliseconds span) override { clock += span; }
+    void pause(std::chrono::milliseconds span) override
+    {
+        clock += span;
+        if (duringPause)
+            duringPause();
+    }
 
 private:
     std::optional<Reply> takeFault(const std::string &name)
