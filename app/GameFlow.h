@@ -81,10 +81,11 @@ public:
     // bounded as a whole, and the host ends the window. Asking twice changes
     // nothing.
     void requestClose();
-    // Saves the best time at once, inside a box too, since the program may
-    // be ended as soon as this returns; the game goes on if the platform
-    // lets it (a logout that is cancelled).
+    // endSession() saves the best time at once, inside a box too, since the
+    // program may be ended as soon as it returns; the game goes on if the
+    // platform lets it (a logout that is cancelled).
     void endSession();
+
     bool started() const { return m_started; }
     bool closing() const { return m_closing; }
     bool inBox() const { return m_openBoxes > 0; }

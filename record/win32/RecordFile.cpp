@@ -105,6 +105,18 @@ bool isPlainFile(DWORD attributes)
     return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
 
+// A plain file stands at the name, or nothing does. A move refused over
+// anything else (a pipe, a device) is refused for good.
+bool holdsFileOrNothing(const std::wstring &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    return isPlainFile(attributes);
+}
+
 std::string utf8(std::wstring_view text)
 {
     if (text.empty())
@@ -343,7 +355,7 @@ public:
         if (!::MoveFileExW(systemName(m_name).c_str(), systemName(path).c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             const DWORD error = ::GetLastError();
-            const bool refused = heldByAnother(error) || error == ERROR_ACCESS_DENIED;
+            const bool refused = heldByAnother(error) || (error == ERROR_ACCESS_DENIED && holdsFileOrNothing(path));
             return reply(refused ? Status::Busy : Status::Failed, "its new file cannot take its name", error);
         }
         m_name.clear();
@@ -616,7 +628,8 @@ void RecordFile::pause(std::chrono::milliseconds span)
     // messages and the frame's own clicks (its close button, its menu) are
     // handled; the player's keys and clicks in the game stay queued until
     // the wait is over. A quit asked for meanwhile is asked again for the
-    // main loop.
+    // main loop, and the rest of the pause is slept: the loop would only
+    // find the quit again.
     constexpr std::pair<UINT, UINT> systemMessages[] = {
         {0, WM_INPUT - 1},
         {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},
@@ -624,6 +637,10 @@ void RecordFile::pause(std::chrono::milliseconds span)
         {WM_POINTERROUTEDRELEASED + 1, UINT_MAX},
     };
     const auto until = std::chrono::steady_clock::now() + span;
+    const auto left = [&] {
+        const auto rest = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        return static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(rest.count(), 0));
+    };
     for (;;) {
         MSG message;
         for (bool handled = true; handled;) {
@@ -634,15 +651,15 @@ void RecordFile::pause(std::chrono::milliseconds span)
                 handled = true;
                 if (message.message == WM_QUIT) {
                     ::PostQuitMessage(static_cast<int>(message.wParam));
+                    ::Sleep(left());
                     return;
                 }
                 ::DispatchMessageW(&message);
             }
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
+        if (left() == 0)
             return;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left.count()), QS_ALLINPUT, 0);
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, left(), QS_ALLINPUT, 0);
     }
 }
 

@@ -266,6 +266,16 @@ ended_with 0 "closing with the lock held"
 record_holds "$record" 5 || die "the save under another copy's lock lost its better time: $(od -c "$record")"
 best=5
 
+part "a pipe at the record's name: the close fails its save at once"
+mkdir -p "$work/fifo"
+cp "$game" "$work/fifo/tamblo.exe"
+mkfifo "$work/fifo/HighScore.mtt"
+launch "$work/fifo"
+asked=$SECONDS
+close_now "a pipe at the record's name"
+ended_with 0 "closing with a pipe at the record's name"
+[ $((SECONDS - asked)) -le 4 ] || die "a pipe at the record's name kept the game $((SECONDS - asked)) s"
+
 part "the record held at the winning click: the window paints and answers while the save waits"
 launch "$work/game"
 click 100 200
