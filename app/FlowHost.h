@@ -49,7 +49,12 @@ public:
     // Leaves the title screen: hides the title and seats the prompt, with
     // the question as its text, so that its lower edge is at `promptBottom`.
     virtual void ShowQuestion(const std::string &question, int promptBottom) = 0;
-    // Closes the window; its close handler calls GameFlow::unload().
+    // The closing, in its order: the window leaves the screen (no longer
+    // drawn, no input) though the program goes on; an open box goes away as
+    // if closed without an answer; after the last save the window ends and,
+    // with it, the run (a page shows a fresh title screen instead).
+    virtual void HideWindow() = 0;
+    virtual void DismissBox() = 0;
     virtual void Unload() = 0;
     // Tells the player that the best time could not be saved, in one line,
     // where the platform keeps such lines (standard error, the debugger's

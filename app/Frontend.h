@@ -11,11 +11,13 @@
 // - the window's calls, FlowHost (app/FlowHost.h): the modal box, the
 //   drawing surface (Cls, CopyBlock, Refresh, in game pixels), the answer
 //   buttons (CreateAnswerButtons, SizeButton, PlaceButton, SetCaption,
-//   Caption, HideButton), the timer, the question, Unload and the line that
-//   tells a failed save;
+//   Caption, HideButton), the timer, the question, the closing (HideWindow,
+//   DismissBox, Unload), the line that tells a failed save, and the disc's
+//   words for a screen reader (DescribeDisc);
 // - the store, RecordStore (record/RecordStore.h): one place where the
-//   record may be kept, as primitives that only read, lock and write;
-//   BestTimeRecord makes every decision over it;
+//   record may be kept, as primitives that only read, lock and write, and
+//   a pause() that keeps the window painting while the player's input
+//   waits; BestTimeRecord makes every decision over it;
 // - the window, built from the design (app/FormDesign.h): its size, the
 //   labels' and the first button's rectangles, the colours, the fonts and
 //   the tick; the captions, the title and the menu's text are GameFlow's.
@@ -33,8 +35,10 @@
 // - requestClose()         the player asks to close (the close button, the
 //                          system's close command, a termination signal);
 // - endSession()           the session ends: the record is saved at once;
-// - takeRecordFile(head), recordFileText()   a record file carried in and
-//                          out, where the platform has no file of its own.
+// - takeRecordFile(head), rejectRecordFile(), recordFileText()
+//                          a record file carried in (or one that could not
+//                          be read) and out, where the platform has no
+//                          file of its own.
 // A box's answer comes back as boxAnswer(style, pressed): the index of the
 // button pressed, or -1 when the box was closed without one.
 //

@@ -80,21 +80,64 @@ GameFlow::GameFlow(GameState &state, FlowHost &host, BestTimeRecord &record, Ran
 {
 }
 
+template <typename Body>
+void GameFlow::asEvent(Body body)
+{
+    // An event that comes while the record waits was given while the game
+    // could not answer: the platform holds the player's input back during
+    // a wait, and what still comes through is dropped rather than deferred,
+    // since it would answer a screen the player no longer sees by then.
+    if (waiting())
+        return;
+    ++m_events;
+    try {
+        body();
+    } catch (...) {
+        if (--m_events == 0 && m_closeAsked)
+            finishClose();
+        throw;
+    }
+    if (--m_events == 0 && m_closeAsked)
+        finishClose();
+}
+
+template <typename Step>
+auto GameFlow::onRecord(Step step)
+{
+    // The game's clock runs on during a wait as it does while a box is
+    // open, but its ticks are counted once the record's step is done, so
+    // that nothing changes under it.
+    ++m_recordWaits;
+    struct Done
+    {
+        GameFlow &flow;
+        ~Done()
+        {
+            if (--flow.m_recordWaits == 0)
+                for (; flow.m_deferredTicks > 0; --flow.m_deferredTicks)
+                    flow.tick();
+        }
+    } done{*this};
+    return step();
+}
+
 void GameFlow::load()
 {
-    LoadBestTime();
-    m_state.board = GameBoard;
-    // The first age is drawn here and used by the first stage: starting
-    // draws none.
-    m_state.answerAge = randomAge();
-    m_state.previousAnswerAge = m_state.answerAge;
+    asEvent([&] {
+        LoadBestTime();
+        m_state.board = GameBoard;
+        // The first age is drawn here and used by the first stage: starting
+        // draws none.
+        m_state.answerAge = randomAge();
+        m_state.previousAnswerAge = m_state.answerAge;
+    });
 }
 
 void GameFlow::clickTitleScreen()
 {
     // The title never comes back, so this starts one game per run; later
     // clicks on the prompt change nothing.
-    if (m_started || m_closing)
+    if (m_started || m_closing || waiting())
         return;
     // Buttons that the window cannot make (it throws) leave the title
     // screen as it was, and the next start tries again.
@@ -122,6 +165,10 @@ bool GameFlow::pressKey(Key key, bool repeat)
 
 void GameFlow::tick()
 {
+    if (waiting()) {
+        ++m_deferredTicks;
+        return;
+    }
     // More than six years of ticks would overflow; the count then simply
     // stays at its largest value instead of ending the program.
     if (m_state.elapsedTenths < std::numeric_limits<std::int32_t>::max())
@@ -132,15 +179,17 @@ void GameFlow::answerClicked(int index)
 {
     if (!m_started || index < 0 || index >= StageLayout::ButtonCount)
         return;
-    answer(parseCaption(m_host.Caption(index)));
+    asEvent([&] { answer(parseCaption(m_host.Caption(index))); });
 }
 
 void GameFlow::answer(int captionValue)
 {
-    if (captionValue == m_state.answerAge)
-        rightAnswer();
-    else
-        wrongAnswer();
+    asEvent([&] {
+        if (captionValue == m_state.answerAge)
+            rightAnswer();
+        else
+            wrongAnswer();
+    });
 }
 
 void GameFlow::rightAnswer()
@@ -203,23 +252,24 @@ void GameFlow::wrongAnswer()
 
 void GameFlow::takeStoredBestTime()
 {
-    if (const std::optional<std::int32_t> stored = m_record.read(); stored && *stored < m_state.bestTenths)
+    if (const std::optional<std::int32_t> stored = onRecord([&] { return m_record.read(); });
+        stored && *stored < m_state.bestTenths)
         m_state.bestTenths = *stored;
 }
 
 void GameFlow::showHighScore()
 {
     // The timer keeps running and nothing but the best time changes.
-    takeStoredBestTime();
-    box(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
+    asEvent([&] {
+        takeStoredBestTime();
+        box(TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly, HighScoreTitle);
+    });
 }
 
 void GameFlow::askRetry()
 {
     if (box(RetryPrompt, BoxStyle::YesNo) != BoxAnswer::Yes) {
-        // A window that is closing already needs no second close.
-        if (!m_closing)
-            m_host.Unload();
+        requestClose();
         return;
     }
     m_state.stage = 0;
@@ -291,12 +341,12 @@ void GameFlow::placeButtons(bool caption)
 
 void GameFlow::LoadBestTime()
 {
-    m_state.bestTenths = m_record.load();
+    m_state.bestTenths = onRecord([&] { return m_record.load(); });
 }
 
 bool GameFlow::SaveBestTime()
 {
-    return keep(m_record.save(m_state.bestTenths));
+    return keep(onRecord([&] { return m_record.save(m_state.bestTenths); }));
 }
 
 bool GameFlow::keep(const BestTimeRecord::Saved &saved)
@@ -314,14 +364,18 @@ bool GameFlow::takeRecordFile(std::string_view head)
     // The box shows the best time afterwards either way, so the player
     // sees what the record keeps.
     const std::optional<std::int32_t> brought = BestTimeRecord::timeIn(head);
+    if (waiting())
+        return false;
     if (!brought) {
         rejectRecordFile();
         return false;
     }
-    if (*brought < m_state.bestTenths)
-        m_state.bestTenths = *brought;
-    SaveBestTime();
-    showHighScore();
+    asEvent([&] {
+        if (*brought < m_state.bestTenths)
+            m_state.bestTenths = *brought;
+        SaveBestTime();
+        showHighScore();
+    });
     return true;
 }
 
@@ -329,9 +383,11 @@ void GameFlow::rejectRecordFile()
 {
     // The record stays as it was; the box tells the file's fault and the
     // time the record keeps, in one box.
-    takeStoredBestTime();
-    box(std::string(NotReadPrompt) + "\r\n\r\n" + TimeText::bestTimePrompt(m_state.bestTenths), BoxStyle::OkOnly,
-        HighScoreTitle);
+    asEvent([&] {
+        takeStoredBestTime();
+        box(std::string(NotReadPrompt) + "\r\n\r\n" + TimeText::bestTimePrompt(m_state.bestTenths),
+            BoxStyle::OkOnly, HighScoreTitle);
+    });
 }
 
 std::string GameFlow::recordFileText() const
@@ -342,20 +398,54 @@ std::string GameFlow::recordFileText() const
     return BestTimeFormat::line(m_state.bestTenths);
 }
 
-void GameFlow::unload()
+void GameFlow::requestClose()
 {
-    // Whatever closes the window saves the best time, changed or not, and
-    // does so once. A save that fails leaves the old record as it was; it
-    // is tried once more, and the program ends all the same.
+    // The window goes first, so that a close never waits on the record.
+    // Inside an event (a box open, a wait under way) the save comes once
+    // that event is over; a close asked for again changes nothing.
+    if (m_closeAsked)
+        return;
+    m_closeAsked = true;
     m_closing = true;
+    m_host.SetTimerEnabled(false);
+    m_host.HideWindow();
+    if (m_openBoxes > 0)
+        m_host.DismissBox();
+    if (m_events == 0)
+        finishClose();
+}
+
+void GameFlow::finishClose()
+{
     if (m_unloaded)
         return;
     m_unloaded = true;
-    m_host.SetTimerEnabled(false);
-    BestTimeRecord::Saved saved = m_record.save(m_state.bestTenths);
-    if (!saved.kept)
-        saved = m_record.save(m_state.bestTenths);
-    keep(saved);
+    keep(saveForClose());
+    m_host.Unload();
+}
+
+void GameFlow::endSession()
+{
+    // A save under way at this moment (its wait let the message through)
+    // writes the same best time; a second one under it would wait for its
+    // own lock.
+    if (m_unloaded || waiting())
+        return;
+    asEvent([&] { keep(saveForClose()); });
+}
+
+BestTimeRecord::Saved GameFlow::saveForClose()
+{
+    // Whatever ends the run saves the best time, changed or not. A save
+    // that fails leaves the old record as it was; it is tried once more
+    // when the failure may pass, but not after a wait that ran out, which
+    // would only run out again.
+    return onRecord([&] {
+        BestTimeRecord::Saved saved = m_record.save(m_state.bestTenths);
+        if (!saved.kept && !saved.waitedOut)
+            saved = m_record.save(m_state.bestTenths);
+        return saved;
+    });
 }
 
 BoxAnswer GameFlow::box(const std::string &prompt, BoxStyle style, const std::string &title)

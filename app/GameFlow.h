@@ -87,13 +87,20 @@ public:
     // the line of the best time when nothing whole can be read.
     std::string recordFileText() const;
 
-    // The window is closing, by its close button, the end of a session or
-    // a signal: every box from now on answers itself (No to a question)
-    // without being shown, and no new game begins.
-    void beginClosing() { m_closing = true; }
-    // The window's close handler: saves the best time, once, whatever closed
-    // it; a save that fails is tried once more.
-    void unload();
+    // The two ways a run ends, the only ones a front-end reports:
+    // requestClose() when the player asks to close (the close button, the
+    // system's close command, a termination signal; いいえ in the retry box
+    // goes the same way), endSession() when a logout or shutdown is about to
+    // end the program. The window leaves the screen at once and an open box
+    // is dismissed; every later box answers itself (No to a question); once
+    // the event under way is over, the best time is saved, the save's waits
+    // bounded as a whole, and the host ends the window. Asking twice changes
+    // nothing.
+    void requestClose();
+    // endSession() saves the best time at once, inside a box too, since the
+    // program may be ended as soon as it returns; the game goes on if the
+    // platform lets it (a logout that is cancelled).
+    void endSession();
 
     bool started() const { return m_started; }
     bool inBox() const { return m_openBoxes > 0; }
@@ -101,6 +108,18 @@ public:
 private:
     // An answer judged by its number.
     void answer(int captionValue);
+    // Runs one event of the window; a close asked for during it is carried
+    // out when the outermost event is over.
+    template <typename Body>
+    void asEvent(Body body);
+    // Runs a step of the record, whose waits let the window's system
+    // messages through: ticks that come meanwhile are counted after it, and
+    // the player's events are dropped (see waiting()).
+    template <typename Step>
+    auto onRecord(Step step);
+    bool waiting() const { return m_recordWaits > 0; }
+    void finishClose();
+    BestTimeRecord::Saved saveForClose();
     void rightAnswer();
     void wrongAnswer();
     // Takes the stored best time when it is better than the one in memory.
@@ -128,7 +147,11 @@ private:
     bool m_started = false;
     bool m_closing = false;
     bool m_unloaded = false;
+    bool m_closeAsked = false;
     int m_openBoxes = 0;
+    int m_events = 0;
+    int m_recordWaits = 0;
+    std::int32_t m_deferredTicks = 0;
 };
 
 // The number on an answer button's caption: its plain decimal digits, or -1

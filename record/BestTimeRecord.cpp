@@ -16,24 +16,7 @@
 namespace {
 using Status = RecordStore::Status;
 using Clock = std::chrono::steady_clock;
-
-// Asks again while the store answers Busy, until `deadline`.
-template <typename Step>
-auto untilSettled(RecordStore &store, Clock::time_point deadline, Step step)
-{
-    for (;;) {
-        auto reply = step();
-        if (reply.status != Status::Busy || store.now() >= deadline)
-            return reply;
-        store.pause(BestTimeRecord::Poll);
-    }
-}
-
-RecordStore::Prefix readSettled(RecordStore &store)
-{
-    return untilSettled(store, store.now() + BestTimeRecord::BusyWait,
-                        [&] { return store.read(BestTimeRecord::ReadSize); });
-}
+using std::chrono::milliseconds;
 
 std::optional<std::int32_t> valueOf(const RecordStore::Prefix &prefix)
 {
@@ -60,9 +43,28 @@ private:
     RecordStore *m_store;
 };
 
-BestTimeRecord::Saved failed(std::string reason)
+// A prepared file that is removed unless it took the record's name.
+class Prepared
 {
-    return {std::nullopt, std::move(reason)};
+public:
+    explicit Prepared(RecordStore &store) : m_store(store) {}
+    Prepared(const Prepared &) = delete;
+    Prepared &operator=(const Prepared &) = delete;
+    ~Prepared()
+    {
+        if (!m_committed)
+            m_store.discard();
+    }
+    void committed() { m_committed = true; }
+
+private:
+    RecordStore &m_store;
+    bool m_committed = false;
+};
+
+BestTimeRecord::Saved failed(std::string reason, bool waitedOut = false)
+{
+    return {std::nullopt, std::move(reason), waitedOut};
 }
 } // namespace
 
@@ -71,28 +73,88 @@ std::optional<std::int32_t> BestTimeRecord::timeIn(std::string_view head)
     return BestTimeFormat::parse(head.substr(0, PrefixSize), whole(head));
 }
 
+// The wait for steps that answer Busy: it begins at the first Busy, lasts
+// up to its bound however many steps share it, and pauses from Poll,
+// doubling up to `cap`, between two tries of a step.
+class BestTimeRecord::Patience
+{
+public:
+    Patience(RecordStore &store, milliseconds bound, milliseconds cap) : m_store(store), m_bound(bound), m_cap(cap) {}
+
+    // Asks `step` until it answers other than Busy or the wait runs out.
+    template <typename Step>
+    auto untilSettled(Step step)
+    {
+        milliseconds pause = Poll;
+        for (;;) {
+            auto reply = step();
+            if (reply.status != Status::Busy || !waited(pause))
+                return reply;
+            pause = std::min(pause * 2, m_cap);
+        }
+    }
+    bool ranOut() const { return m_ranOut; }
+
+private:
+    bool waited(milliseconds pause)
+    {
+        const Clock::time_point now = m_store.now();
+        if (!m_started) {
+            m_started = true;
+            m_deadline = now + m_bound;
+        }
+        if (now >= m_deadline) {
+            m_ranOut = true;
+            return false;
+        }
+        m_store.pause(std::min(pause, std::chrono::ceil<milliseconds>(m_deadline - now)));
+        return true;
+    }
+
+    RecordStore &m_store;
+    milliseconds m_bound;
+    milliseconds m_cap;
+    bool m_started = false;
+    Clock::time_point m_deadline;
+    bool m_ranOut = false;
+};
+
 BestTimeRecord BestTimeRecord::choose(RecordStore &besideProgram, RecordStore *dataFolder)
 {
     if (!dataFolder || besideProgram.usable())
-        return BestTimeRecord(besideProgram);
+        return BestTimeRecord(besideProgram, dataFolder);
     return BestTimeRecord(*dataFolder, &besideProgram);
 }
 
-RecordStore::Prefix BestTimeRecord::readStored() const
+RecordStore::Prefix BestTimeRecord::readStored(Patience &held) const
 {
-    RecordStore::Prefix stored = readSettled(*m_home);
-    if (stored.status != Status::Missing || !m_carryOver)
+    RecordStore::Prefix stored = held.untilSettled([&] { return m_home->read(ReadSize); });
+    if (!m_other)
         return stored;
-    // A record beside the program that this player cannot read has nothing
-    // to carry; one held by another program past the wait stays Busy, so a
-    // save fails rather than start the player's record without it.
-    RecordStore::Prefix carried = readSettled(*m_carryOver);
-    return carried.status == Status::Failed ? stored : carried;
+    if (stored.status == Status::Missing) {
+        // A record in the other place that this player cannot read has
+        // nothing to carry; one held by another program past the wait
+        // stays Busy, so a save fails rather than start home's record
+        // without it.
+        RecordStore::Prefix carried = held.untilSettled([&] { return m_other->read(ReadSize); });
+        return carried.status == Status::Failed ? stored : carried;
+    }
+    // Both places may hold a time (the folder beside the program was
+    // read-only for a while): the better one counts. The other place is
+    // asked once, without waiting: home's time stands on its own, and the
+    // other's is seen at a later read.
+    const std::optional<std::int32_t> own = valueOf(stored);
+    if (!own)
+        return stored;
+    RecordStore::Prefix there = m_other->read(ReadSize);
+    const std::optional<std::int32_t> theirs = valueOf(there);
+    return theirs && *theirs < *own ? there : stored;
 }
 
 std::optional<std::int32_t> BestTimeRecord::read() const
 {
-    return valueOf(readStored());
+    Patience held(*m_home, BusyWait, PollCap);
+    return valueOf(readStored(held));
 }
 
 std::int32_t BestTimeRecord::load() const
@@ -106,8 +168,9 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
     std::optional<HeldLock> lock;
     // Other copies of the game may be saving one after another: the wait
     // lasts while they do, up to its bound, however often the place has to
-    // be found again.
-    const Clock::time_point lockDeadline = store.now() + LockWait;
+    // be found again. Each copy holds the lock briefly, so it is asked
+    // again at a steady pace.
+    Patience lockWait(store, LockWait, Poll);
     // The place may change while the save waits for the lock (the player's
     // link now leads elsewhere): it is then found and locked once more, and
     // only a place that holds still under its lock is written.
@@ -116,9 +179,9 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
             return failed("its place changed while it was being saved");
         if (const RecordStore::Reply found = store.find(); found.status != Status::Done)
             return failed(found.reason);
-        const RecordStore::Reply taken = untilSettled(store, lockDeadline, [&] { return store.lock(); });
+        const RecordStore::Reply taken = lockWait.untilSettled([&] { return store.lock(); });
         if (taken.status != Status::Done)
-            return failed(taken.reason);
+            return failed(taken.reason, lockWait.ranOut());
         lock.emplace(store);
         if (!store.stillFound())
             lock.reset();
@@ -127,20 +190,28 @@ BestTimeRecord::Saved BestTimeRecord::save(std::int32_t tenths) const
     // Only the holder of the lock writes temporary files, so any that lie
     // here now were left by a save that was killed.
     store.removeStaleTemporaries();
+    // A record that another program holds is waited for once in the save,
+    // whether its read or its replacement finds it held.
+    Patience held(store, BusyWait, PollCap);
     // Until home has a record of its own, the one carried over counts as
     // stored: the first save keeps the better of the two even when the game
     // started without it (held by another program at load).
-    const RecordStore::Prefix stored = readStored();
+    const RecordStore::Prefix stored = readStored(held);
     if (stored.status == Status::Busy || stored.status == Status::Failed)
-        return failed("the time it holds cannot be read: " + stored.reason);
+        return failed("the time it holds cannot be read: " + stored.reason, held.ranOut());
     const std::optional<std::int32_t> storedTime = valueOf(stored);
     const std::int32_t best = storedTime ? std::min(*storedTime, tenths) : tenths;
 
-    const std::string line = BestTimeFormat::line(best);
-    const RecordStore::Reply replaced =
-        untilSettled(store, store.now() + BusyWait, [&] { return store.replace(line); });
-    if (replaced.status != Status::Done)
-        return failed(replaced.reason);
+    // The new file is written once; only the move that a program holding
+    // the record refuses is asked again.
+    Prepared prepared(store);
+    if (const RecordStore::Reply written = store.prepare(BestTimeFormat::line(best));
+        written.status != Status::Done)
+        return failed(written.reason);
+    const RecordStore::Reply committed = held.untilSettled([&] { return store.commit(); });
+    if (committed.status != Status::Done)
+        return failed(committed.reason, held.ranOut());
+    prepared.committed();
     return {best, {}};
 }
 

@@ -35,13 +35,23 @@ public:
     static constexpr std::chrono::milliseconds LockWait{60000};
     // How long a record held by another program (a backup, a virus
     // scanner, an editor) is waited for before the save gives up.
+    // It is waited for once in a save, however many of its steps find it
+    // held.
     static constexpr std::chrono::milliseconds BusyWait{5000};
+    // The pause between two tries: the lock is asked again at Poll; a held
+    // record at Poll, then twice as long each time up to PollCap, so that a
+    // long hold costs a few dozen tries, not hundreds.
     static constexpr std::chrono::milliseconds Poll{10};
+    static constexpr std::chrono::milliseconds PollCap{320};
 
     struct Saved
     {
         std::optional<std::int32_t> kept; // the time the record keeps now
         std::string reason;               // why nothing was written
+        // Nothing was written because a wait ran out (the lock, or a
+        // record held by another program): trying again at once would
+        // only wait as long again.
+        bool waitedOut = false;
     };
 
     // The time that a record's first bytes (read with ReadSize, or fewer)
@@ -50,10 +60,12 @@ public:
     // Whether bytes read with ReadSize are the whole record.
     static bool whole(std::string_view head) { return head.size() <= PrefixSize; }
 
-    // The record kept at `home`. `carryOver`, when given, is read in its
-    // place as long as home holds no record yet; it is never written.
-    explicit BestTimeRecord(RecordStore &home, RecordStore *carryOver = nullptr)
-        : m_home(&home), m_carryOver(carryOver) {}
+    // The record kept at `home`. `other`, the second place a record of
+    // this player may stand in, is read and never written: while home
+    // holds no record, in home's place; while both hold a time, the better
+    // one counts, and the next save keeps it at home.
+    explicit BestTimeRecord(RecordStore &home, RecordStore *other = nullptr)
+        : m_home(&home), m_other(other) {}
     // A view of stores that live elsewhere: never copied, so that no second
     // view outlives them unnoticed; moved only with the object that owns
     // them.
@@ -66,15 +78,18 @@ public:
     // player can keep it there. Otherwise (an installed copy, a folder
     // shared with other users whose record or lock this player cannot use)
     // the player's data folder, which starts from the record beside the
-    // program until it has one of its own. Without a data folder the
-    // record stays beside the program.
+    // program until it has one of its own. The place not chosen is the
+    // other place. Without a data folder the record stays beside the
+    // program.
     static BestTimeRecord choose(RecordStore &besideProgram, RecordStore *dataFolder);
 
     RecordStore &store() const { return *m_home; }
-    bool carriesOver() const { return m_carryOver != nullptr; }
+    // Whether a second place is read beside home.
+    bool hasOther() const { return m_other != nullptr; }
 
-    // The stored time, or nothing when none can be read: home's record, or
-    // the carried-over one while home holds none.
+    // The stored time, or nothing when none can be read: home's record,
+    // the other place's while home holds none, the better of the two while
+    // both hold one.
     std::optional<std::int32_t> read() const;
     // The time the game starts with: read(), or Missing.
     std::int32_t load() const;
@@ -88,8 +103,9 @@ public:
     std::string failureLine(const std::string &reason) const;
 
 private:
-    RecordStore::Prefix readStored() const;
+    class Patience;
+    RecordStore::Prefix readStored(Patience &held) const;
 
     RecordStore *m_home;
-    RecordStore *m_carryOver;
+    RecordStore *m_other;
 };

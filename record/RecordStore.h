@@ -64,13 +64,22 @@ public:
     // Under the lock: temporary files that an earlier save of this game
     // left when it was killed.
     virtual void removeStaleTemporaries() = 0;
-    // The new bytes in a new file, flushed, then put over the name in one
-    // step. Busy when the step is refused for a moment.
-    virtual Reply replace(std::string_view bytes) = 0;
+    // A replacement in two steps, so that a refused move is asked again
+    // without writing anything anew. prepare() puts the new bytes in a new
+    // file beside the record, flushed; commit() puts that file over the
+    // name in one step, Busy when the step is refused for a moment;
+    // discard() removes a prepared file that was never committed (nothing
+    // when there is none). Every prepare() is followed by commit() or
+    // discard() before unlock().
+    virtual Reply prepare(std::string_view bytes) = 0;
+    virtual Reply commit() = 0;
+    virtual void discard() = 0;
     virtual void unlock() = 0;
 
     // The clock of the waits; a test's store runs them on a clock of its
-    // own.
+    // own. A pause on a window's thread lets the window paint and answer
+    // the system meanwhile, while the player's input stays queued: the
+    // game's state must not change under a wait.
     virtual std::chrono::steady_clock::time_point now() const;
     virtual void pause(std::chrono::milliseconds span);
 };

@@ -330,10 +330,13 @@ void Form1::Timer1Tick()
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    // Whatever closes the window saves the best time; the program ends all
-    // the same.
-    guarded([this] { m_flow.unload(); });
-    event->accept();
+    // The flow hides the window at once and closes it for good once the
+    // best time is saved, which may be after the event under way.
+    guarded([this] { m_flow.requestClose(); });
+    if (m_unloaded)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
@@ -352,15 +355,6 @@ void Form1::keyPressEvent(QKeyEvent *event)
 void Form1::ReportSaveFailure(const std::string &line)
 {
     std::fprintf(stderr, "%s\n", line.c_str());
-}
-
-void Form1::endSession()
-{
-    // A box that is open goes away, and every later one answers itself.
-    m_flow.beginClosing();
-    if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-        box->reject();
-    close();
 }
 
 BoxAnswer Form1::ShowBox(const std::string &prompt, BoxStyle style, const std::string &title)
@@ -390,7 +384,24 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
     m_label2->setText(QString::fromStdString(question));
 }
 
+void Form1::HideWindow()
+{
+    hide();
+}
+
+void Form1::DismissBox()
+{
+    if (auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+        box->reject();
+}
+
 void Form1::Unload()
 {
+    // Inside closeEvent() this close does nothing more, and that event is
+    // accepted; after a box it closes the hidden window for good. A window
+    // closed while hidden is not counted as the last one closed: the run
+    // is ended here.
+    m_unloaded = true;
     close();
+    QCoreApplication::quit();
 }

@@ -82,13 +82,11 @@ public:
 public slots:
     // One tenth of a second of play; Timer1 calls it while it runs.
     void Timer1Tick();
-    // Writes the best time now, keeping the better of it and the stored
-    // one; a failure is told on standard error and the game goes on.
-    void SaveBestTime() { m_flow.SaveBestTime(); }
-    // Closes the window as its close button does, on request from outside
-    // the game (a termination signal): a box that is open goes away and no
-    // other box is shown on the way out.
-    void endSession();
+    // The player asks to close from outside the window (a termination
+    // signal): as its close button does.
+    void requestClose() { m_flow.requestClose(); }
+    // The session manager's commit: the best time is written at once.
+    void endSession() { m_flow.endSession(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -123,6 +121,8 @@ private:
     void SetTimerEnabled(bool enabled) override;
     void CreateAnswerButtons() override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
+    void HideWindow() override;
+    void DismissBox() override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
     void DescribeDisc(const std::string &text) override;
@@ -142,4 +142,5 @@ private:
     double m_zoom = 1.0;
     int m_promptTop = FormDesign::PromptLabel.top; // the prompt label's top, in game pixels
     bool m_followsScreen = false;
+    bool m_unloaded = false;
 };

@@ -45,8 +45,8 @@ int main(int argc, char *argv[])
     // signal, so that a shell (128 + its number) or a session manager sees
     // why, and a shell loop stops on Ctrl+C.
     TerminationSignals terminations;
-    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::SaveBestTime);
+    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::requestClose);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, &Form1::endSession);
     window.show();
     const int status = app.exec();
     terminations.endByReceivedSignal();

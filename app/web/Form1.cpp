@@ -142,11 +142,14 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
     Page::showQuestion(question, promptBottom - FormDesign::PromptLabel.height);
 }
 
+// A page cannot close its tab, and the game area stays in the page: after
+// the save, the page shows a fresh title screen.
+void Form1::HideWindow() {}
+
+void Form1::DismissBox() {}
+
 void Form1::Unload()
 {
-    // A page cannot close its tab: the window's close handler runs as on
-    // the desktop, and the page then shows a fresh title screen.
-    m_flow.unload();
     m_closed = true;
 }
 

@@ -57,6 +57,8 @@ private:
     void CreateAnswerButtons() override;
     void SetTimerEnabled(bool enabled) override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
+    void HideWindow() override;
+    void DismissBox() override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
     void DescribeDisc(const std::string &text) override;

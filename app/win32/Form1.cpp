@@ -277,15 +277,19 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
         changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_QUERYENDSESSION:
-        // A logout or a shutdown may end the program once this returns.
-        m_flow.SaveBestTime();
+        // Answered at once: the session is never held. The save comes when
+        // the session really ends.
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam)
-            endSession();
+        // The program may be ended at any moment once this returns: the
+        // record is written now, then the window closes.
+        if (wParam) {
+            m_flow.endSession();
+            m_flow.requestClose();
+        }
         return 0;
     case WM_CLOSE:
-        closeWindow();
+        m_flow.requestClose();
         return 0;
     case WM_DESTROY:
         KillTimer(m_hwnd, Timer1Id);
@@ -523,34 +527,7 @@ void Form1::Timer1Tick()
     m_flow.tick();
 }
 
-void Form1::closeWindow()
-{
-    // Inside a box the game is in the middle of an event: the box goes
-    // away, every later question is answered No without being asked, and
-    // the window closes once the game is out of it.
-    if (m_flow.inBox()) {
-        m_flow.beginClosing();
-        dismissOpenBox();
-        PostMessageW(m_hwnd, WM_CLOSE, 0, 0);
-        return;
-    }
-    m_flow.unload();
-    if (m_hwnd)
-        DestroyWindow(m_hwnd);
-}
-
-void Form1::endSession()
-{
-    // A logout or a shutdown: the window closes as its close button would.
-    // The program may be ended at any moment once this returns, so a game
-    // inside a box saves now rather than on its way out.
-    m_flow.beginClosing();
-    if (m_flow.inBox())
-        m_flow.SaveBestTime();
-    closeWindow();
-}
-
-void Form1::dismissOpenBox()
+void Form1::DismissBox()
 {
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -604,7 +581,13 @@ void Form1::ShowQuestion(const std::string &question, int promptBottom)
     m_disc->invalidate();
 }
 
+void Form1::HideWindow()
+{
+    ShowWindow(m_hwnd, SW_HIDE);
+}
+
 void Form1::Unload()
 {
-    closeWindow();
+    if (m_hwnd)
+        DestroyWindow(m_hwnd);
 }

@@ -108,9 +108,6 @@ private:
     const TextLabel *labelAt(POINT device) const;
     void command(int id, HWND control);
     void rememberFocus(bool active);
-    void closeWindow();
-    void endSession();
-    void dismissOpenBox();
 
     // FlowHost
     BoxAnswer ShowBox(const std::string &prompt, BoxStyle style, const std::string &title) override;
@@ -126,6 +123,8 @@ private:
     void SetTimerEnabled(bool enabled) override;
     void CreateAnswerButtons() override;
     void ShowQuestion(const std::string &question, int promptBottom) override;
+    void HideWindow() override;
+    void DismissBox() override;
     void Unload() override;
     void ReportSaveFailure(const std::string &line) override;
     void DescribeDisc(const std::string &text) override;

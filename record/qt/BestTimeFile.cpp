@@ -22,14 +22,14 @@ std::string inFolder(const std::string &folder, const char *name)
 }
 }
 
-BestTimeFile::BestTimeFile(std::string path, std::string carryOver)
-    : m_home(fileAt(path)), m_carryOver(fileAt(carryOver)), m_record(*m_home, m_carryOver.get())
+BestTimeFile::BestTimeFile(std::string path, std::string other)
+    : m_home(fileAt(path)), m_other(fileAt(other)), m_record(*m_home, m_other.get())
 {
 }
 
-BestTimeFile::BestTimeFile(const QString &path, const QString &carryOver)
+BestTimeFile::BestTimeFile(const QString &path, const QString &other)
     : BestTimeFile(QFile::encodeName(path).toStdString(),
-                   carryOver.isEmpty() ? std::string() : QFile::encodeName(carryOver).toStdString())
+                   other.isEmpty() ? std::string() : QFile::encodeName(other).toStdString())
 {
 }
 
@@ -41,8 +41,10 @@ BestTimeFile BestTimeFile::inWritableFolder(const std::string &programFolder, co
     const std::string inUserFolder = inFolder(userFolder, FileName);
     RecordFile beside(besideProgram);
     RecordFile data(inUserFolder);
-    if (!BestTimeRecord::choose(beside, &data).carriesOver())
-        return BestTimeFile(besideProgram);
+    // The place not chosen is still read: a record left there while the
+    // other could not be written keeps counting.
+    if (&BestTimeRecord::choose(beside, &data).store() == &beside)
+        return BestTimeFile(besideProgram, inUserFolder);
     return BestTimeFile(inUserFolder, besideProgram);
 }
 

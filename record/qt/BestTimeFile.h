@@ -22,11 +22,11 @@ public:
     static constexpr std::int32_t Missing = BestTimeRecord::Missing;
     static constexpr std::size_t PrefixSize = BestTimeRecord::PrefixSize;
 
-    // `carryOver`, when given, is read in place of `path` as long as
-    // nothing stands at `path`; it is never written. Paths in the system's
+    // `other`, when given, is the second place a record may stand in, read
+    // as BestTimeRecord says and never written. Paths in the system's
     // bytes.
-    explicit BestTimeFile(std::string path, std::string carryOver = {});
-    explicit BestTimeFile(const QString &path, const QString &carryOver = {});
+    explicit BestTimeFile(std::string path, std::string other = {});
+    explicit BestTimeFile(const QString &path, const QString &other = {});
     BestTimeFile(const BestTimeFile &) = delete;
     BestTimeFile &operator=(const BestTimeFile &) = delete;
     // The stores stay where they are, and so the rules' view of them.
@@ -47,6 +47,6 @@ public:
 
 private:
     std::unique_ptr<RecordFile> m_home;
-    std::unique_ptr<RecordFile> m_carryOver;
+    std::unique_ptr<RecordFile> m_other;
     BestTimeRecord m_record;
 };

@@ -4,7 +4,13 @@
 #include "RecordFile.h"
 #include "record/BestTimeRecord.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <cstdlib>
@@ -535,7 +541,7 @@ void RecordFile::removeStaleTemporaries()
     ::closedir(entries);
 }
 
-RecordStore::Reply RecordFile::replace(std::string_view bytes)
+RecordStore::Reply RecordFile::prepare(std::string_view bytes)
 {
     if (!m_found)
         return failed("it was not found");
@@ -547,30 +553,59 @@ RecordStore::Reply RecordFile::replace(std::string_view bytes)
 
     auto created = createTemporary(place);
     Descriptor file = std::move(created.first);
-    const std::string temporary = created.second;
     if (!file.valid())
         return failed("no temporary file can be made beside it: " + systemError(errno));
-    const auto discard = [&](int error) {
-        ::unlinkat(place.folder.get(), temporary.c_str(), 0);
-        return failed(systemError(error));
-    };
+    m_temporary = created.second;
     // The player's file keeps its permissions when it is replaced.
     if (hasOld && isPlayersPlainFile(old) && ::fchmod(file.get(), old.st_mode & 07777) != 0)
-        return discard(errno);
+        return failed(systemError(errno));
     if (!writeAll(file.get(), bytes) || ::fsync(file.get()) != 0)
-        return discard(errno);
+        return failed(systemError(errno));
     if (::close(file.release()) != 0)
-        return discard(errno);
-    if (::renameat(place.folder.get(), temporary.c_str(), place.folder.get(), place.name.c_str()) != 0)
-        return discard(errno);
+        return failed(systemError(errno));
+    return {};
+}
+
+RecordStore::Reply RecordFile::commit()
+{
+    if (!m_found || m_temporary.empty())
+        return failed("nothing was written to replace it");
+    const Place &place = *m_found;
+    if (::renameat(place.folder.get(), m_temporary.c_str(), place.folder.get(), place.name.c_str()) != 0) {
+        const int error = errno;
+        return {error == EBUSY ? Status::Busy : Status::Failed, systemError(error)};
+    }
+    m_temporary.clear();
     // The new name itself must reach the disk, or a power cut could bring
     // back the old one.
     ::fsync(place.folder.get());
     return {};
 }
 
+void RecordFile::discard()
+{
+    if (m_found && !m_temporary.empty())
+        ::unlinkat(m_found->folder.get(), m_temporary.c_str(), 0);
+    m_temporary.clear();
+}
+
 void RecordFile::unlock()
 {
     m_lock.reset();
     m_found.reset();
+}
+
+void RecordFile::pause(std::chrono::milliseconds span)
+{
+    // On the window's thread the wait runs its event loop: the window
+    // paints and answers the window system and the session, while the
+    // player's input stays queued until the wait is over.
+    const QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        RecordStore::pause(span);
+        return;
+    }
+    QEventLoop loop;
+    QTimer::singleShot(span, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

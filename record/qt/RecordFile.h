@@ -5,6 +5,7 @@
 
 #include "record/RecordStore.h"
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -36,8 +37,11 @@ public:
     Reply lock() override;
     bool stillFound() override;
     void removeStaleTemporaries() override;
-    Reply replace(std::string_view bytes) override;
+    Reply prepare(std::string_view bytes) override;
+    Reply commit() override;
+    void discard() override;
     void unlock() override;
+    void pause(std::chrono::milliseconds span) override;
 
     struct Place;
     class Lock;
@@ -46,4 +50,5 @@ private:
     std::string m_path;
     std::unique_ptr<Place> m_found;
     std::unique_ptr<Lock> m_lock;
+    std::string m_temporary; // prepared beside the record, not yet committed
 };

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -75,9 +76,23 @@ void LocalStorageStore::pause(std::chrono::milliseconds span)
     Page::sleep(static_cast<int>(span.count()));
 }
 
-RecordStore::Reply LocalStorageStore::replace(std::string_view bytes)
+RecordStore::Reply LocalStorageStore::prepare(std::string_view bytes)
 {
-    if (Page::writeStorage(Key, std::string(bytes)))
-        return {};
-    return failed(Page::storageError());
+    m_prepared = std::string(bytes);
+    return {};
+}
+
+RecordStore::Reply LocalStorageStore::commit()
+{
+    if (!m_prepared)
+        return failed("nothing was written to replace it");
+    if (!Page::writeStorage(Key, *m_prepared))
+        return failed(Page::storageError());
+    m_prepared.reset();
+    return {};
+}
+
+void LocalStorageStore::discard()
+{
+    m_prepared.reset();
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,15 @@ public:
     bool stillFound() override { return true; }
     // A value is replaced in one step: no save leaves temporaries here.
     void removeStaleTemporaries() override {}
-    Reply replace(std::string_view bytes) override;
+    // The new value is kept in memory until it replaces the old one in one
+    // step.
+    Reply prepare(std::string_view bytes) override;
+    Reply commit() override;
+    void discard() override;
     void unlock() override;
     // The waits for another tab's save let the page run meanwhile.
     void pause(std::chrono::milliseconds span) override;
+
+private:
+    std::optional<std::string> m_prepared;
 };

@@ -35,5 +35,5 @@ BestTimeFile BestTimeFile::forThisProgram()
 
 const std::wstring &BestTimeFile::path() const
 {
-    return m_record.carriesOver() ? m_data->path() : m_beside->path();
+    return &m_record.store() == m_beside.get() ? m_beside->path() : m_data->path();
 }

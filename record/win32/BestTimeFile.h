@@ -16,9 +16,9 @@
 class BestTimeFile
 {
 public:
-    // `dataFolder`, asked only when the record cannot stay beside the
-    // program, gives the player's folder; none keeps the record beside the
-    // program. An empty answer (the player's folder is unknown) leaves the
+    // `dataFolder`, asked when the record is first read, gives the player's
+    // folder, the other place a record may stand in; none keeps the record
+    // beside the program. An empty answer (the player's folder is unknown) leaves the
     // record read from beside the program and its saves failing with that
     // reason, since beside the program they would fail too.
     explicit BestTimeFile(std::wstring besideProgram, std::function<std::wstring()> dataFolder = {});

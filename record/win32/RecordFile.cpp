@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <climits>
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -100,6 +103,18 @@ DWORD attributesOf(const std::wstring &path)
 bool isPlainFile(DWORD attributes)
 {
     return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
+}
+
+// A plain file stands at the name, or nothing does. A move refused over
+// anything else (a pipe, a device) is refused for good.
+bool holdsFileOrNothing(const std::wstring &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    return isPlainFile(attributes);
 }
 
 std::string utf8(std::wstring_view text)
@@ -282,9 +297,11 @@ RecordStore::Reply clearForPlainFile(const std::wstring &path)
     return removeFolderLink(path);
 }
 
+} // namespace
+
 // A file beside the record that holds the new bytes until it takes the
 // record's name. It is deleted unless it was moved.
-class TemporaryFile
+class RecordFile::TemporaryFile
 {
 public:
     ~TemporaryFile()
@@ -338,7 +355,7 @@ public:
         if (!::MoveFileExW(systemName(m_name).c_str(), systemName(path).c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             const DWORD error = ::GetLastError();
-            const bool refused = heldByAnother(error) || error == ERROR_ACCESS_DENIED;
+            const bool refused = heldByAnother(error) || (error == ERROR_ACCESS_DENIED && holdsFileOrNothing(path));
             return reply(refused ? Status::Busy : Status::Failed, "its new file cannot take its name", error);
         }
         m_name.clear();
@@ -350,6 +367,7 @@ private:
     Handle m_file;
 };
 
+namespace {
 // A function of a system library, loaded when it is first needed.
 template <typename Function>
 Function systemFunction(const wchar_t *library, const char *name)
@@ -576,16 +594,73 @@ void RecordFile::removeStaleTemporaries()
     ::FindClose(search);
 }
 
-RecordStore::Reply RecordFile::replace(std::string_view bytes)
+RecordStore::Reply RecordFile::prepare(std::string_view bytes)
 {
     if (const Reply cleared = clearForPlainFile(path()); cleared.status != Status::Done)
         return cleared;
-    TemporaryFile file;
-    if (const Reply created = file.create(path()); created.status != Status::Done)
+    auto file = std::make_unique<TemporaryFile>();
+    if (const Reply created = file->create(path()); created.status != Status::Done)
         return created;
-    if (const Reply written = file.write(bytes); written.status != Status::Done)
+    if (const Reply written = file->write(bytes); written.status != Status::Done)
         return written;
-    return file.moveOver(path());
+    m_prepared = std::move(file);
+    return {};
+}
+
+RecordStore::Reply RecordFile::commit()
+{
+    if (!m_prepared)
+        return {Status::Failed, "nothing was written to replace it"};
+    const Reply moved = m_prepared->moveOver(path());
+    if (moved.status == Status::Done)
+        m_prepared.reset();
+    return moved;
+}
+
+void RecordFile::discard()
+{
+    m_prepared.reset();
+}
+
+void RecordFile::pause(std::chrono::milliseconds span)
+{
+    // The window's thread waits here. Painting, timers, sent and posted
+    // messages and the frame's own clicks (its close button, its menu) are
+    // handled; the player's keys and clicks in the game stay queued until
+    // the wait is over. A quit asked for meanwhile is asked again for the
+    // main loop, and the rest of the pause is slept: the loop would only
+    // find the quit again.
+    constexpr std::pair<UINT, UINT> systemMessages[] = {
+        {0, WM_INPUT - 1},
+        {WM_KEYLAST + 1, WM_MOUSEFIRST - 1},
+        {WM_MOUSELAST + 1, WM_TOUCH - 1},
+        {WM_POINTERROUTEDRELEASED + 1, UINT_MAX},
+    };
+    const auto until = std::chrono::steady_clock::now() + span;
+    const auto left = [&] {
+        const auto rest = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        return static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(rest.count(), 0));
+    };
+    for (;;) {
+        MSG message;
+        for (bool handled = true; handled;) {
+            handled = false;
+            for (const auto &[first, last] : systemMessages) {
+                if (!::PeekMessageW(&message, nullptr, first, last, PM_REMOVE))
+                    continue;
+                handled = true;
+                if (message.message == WM_QUIT) {
+                    ::PostQuitMessage(static_cast<int>(message.wParam));
+                    ::Sleep(left());
+                    return;
+                }
+                ::DispatchMessageW(&message);
+            }
+        }
+        if (left() == 0)
+            return;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, left(), QS_ALLINPUT, 0);
+    }
 }
 
 void RecordFile::unlock()

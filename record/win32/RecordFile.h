@@ -5,6 +5,7 @@
 
 #include "record/RecordStore.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -47,10 +48,14 @@ public:
     Reply lock() override;
     bool stillFound() override;
     void removeStaleTemporaries() override;
-    Reply replace(std::string_view bytes) override;
+    Reply prepare(std::string_view bytes) override;
+    Reply commit() override;
+    void discard() override;
     void unlock() override;
+    void pause(std::chrono::milliseconds span) override;
 
     class Lock;
+    class TemporaryFile;
     // What the system calls a file or folder, whatever name leads to it.
     struct Identity
     {
@@ -64,4 +69,5 @@ private:
     mutable std::optional<std::wstring> m_path;
     std::optional<Identity> m_folder; // the folder find() settled
     std::unique_ptr<Lock> m_lock;
+    std::unique_ptr<TemporaryFile> m_prepared;
 };

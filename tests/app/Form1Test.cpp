@@ -501,7 +501,7 @@ TEST(Form1, EndingTheSessionInsideABoxClosesAndSavesWithoutMoreBoxes)
         const int stages = atClear ? 6 : 2;
         h.duringBox = [&] {
             if (h.boxes.size() == static_cast<std::size_t>(stages))
-                h.form->endSession();
+                h.form->requestClose();
         };
         for (int stage = 0; stage < stages && h.form->isVisible(); ++stage) {
             for (int i = 0; i < 7; ++i)

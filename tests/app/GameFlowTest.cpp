@@ -79,7 +79,7 @@ public:
     {
         store.holds(999);
         store.afterStep = [this](const std::string &step) {
-            if (step == "replace")
+            if (step == "commit")
                 saves.emplace_back(*store.value(), boxes.size());
         };
     }
@@ -108,7 +108,14 @@ public:
     {
         calls.push_back(question + " " + std::to_string(promptBottom));
     }
+    void HideWindow() override { calls.push_back("hide"); }
+    void DismissBox() override
+    {
+        calls.push_back("dismiss");
+        dismissed = true;
+    }
     void Unload() override { calls.push_back("unload"); }
+    bool dismissed = false;
 };
 
 class GameFlowTest : public ::testing::Test
@@ -256,12 +263,6 @@ TEST_F(GameFlowTest, EachDiscIsToldInWordsWithItsPicture)
 TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
 {
     startWithAge(3);
-    answerWrong();
-    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
-    EXPECT_EQ(host.calls.back(), "unload");
-
-    host.boxes.clear();
-    host.calls.clear();
     host.retryAnswers = {BoxAnswer::Yes};
     for (int stage = 0; stage < 5; ++stage)
         answerRight();
@@ -272,6 +273,13 @@ TEST_F(GameFlowTest, WrongAnswerEndsTheGameAtAnyStage)
     EXPECT_EQ(host.state.stage, 0);
     EXPECT_NE(host.calls.back(), "unload");
     EXPECT_TRUE(host.timer);
+
+    // いいえ closes the window, at the very first stage too.
+    host.boxes.clear();
+    host.calls.clear();
+    answerWrong();
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
+    EXPECT_EQ(host.calls.back(), "unload");
 }
 
 TEST_F(GameFlowTest, ClearTimesAndNewBests)
@@ -345,7 +353,8 @@ TEST_F(GameFlowTest, TicksInGameOverBoxesCountUntilANewGame)
     ticks(3);
     answerWrong();
     EXPECT_EQ(host.state.elapsedTenths, 13);
-    EXPECT_TRUE(host.timer);
+    // The close that いいえ asks for stops the clock.
+    EXPECT_FALSE(host.timer);
     EXPECT_EQ(host.calls.back(), "unload");
 }
 
@@ -448,7 +457,8 @@ TEST_F(GameFlowTest, AClearThatAnotherCopyBeatDuringItsSaveIsNoNewBest)
 TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
 {
     using Status = RecordStore::Status;
-    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
+    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
+    host.retryAnswers = {BoxAnswer::Yes};
     startWithAge(8);
     for (int stage = 0; stage < 5; ++stage)
         answerRight();
@@ -465,13 +475,13 @@ TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
     EXPECT_EQ(host.store.bytes, "999\r\n");
 
     // At the close the save fails once more and is tried again.
-    host.store.failNext("replace", Status::Failed, 1, "No space left on device");
-    flow.unload();
+    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
+    flow.requestClose();
     EXPECT_EQ(host.store.bytes, "300\r\n");
     EXPECT_EQ(host.failures.size(), 1u);
     // Closing twice saves once.
     host.store.steps.clear();
-    flow.unload();
+    flow.requestClose();
     EXPECT_TRUE(host.store.steps.empty());
 }
 
@@ -485,17 +495,16 @@ TEST_F(GameFlowTest, OnceTheWindowClosesBoxesAnswerThemselves)
     host.ticksPerBox = 0;
     const auto showBox = [this] {
         if (host.boxes.size() == 1)
-            flow.beginClosing();
+            flow.requestClose();
     };
     host.store.afterStep = nullptr;
     host.onBox = showBox;
     answerWrong();
     EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver}));
-    EXPECT_NE(host.calls.back(), "unload");
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "unload"), 1);
     EXPECT_EQ(host.retryAnswers.size(), 1u);
     EXPECT_FALSE(flow.inBox());
-    // The title can no longer start a game and the record is saved once.
-    flow.unload();
+    // The record is saved once.
     EXPECT_EQ(host.store.bytes, "999\r\n");
 }
 
@@ -504,12 +513,13 @@ TEST_F(GameFlowTest, ClosingDuringABoxEndsTheGameWhereItStands)
     // Closing while a mid-game right answer's box is open: no next stage is
     // drawn and the clock stays stopped.
     startWithAge(8);
-    host.onBox = [this] { flow.beginClosing(); };
+    host.onBox = [this] { flow.requestClose(); };
     host.calls.clear();
     answerRight();
     EXPECT_EQ(host.state.stage, 0);
     EXPECT_FALSE(host.timer);
-    EXPECT_TRUE(host.calls.empty());
+    // The window went, and nothing was drawn or laid out on the way.
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"hide", "dismiss", "unload"}));
 
     // A retry box that the closing dismissed gives no answer, whatever its
     // window reports: no new game starts on the way out.
@@ -519,7 +529,7 @@ TEST_F(GameFlowTest, ClosingDuringABoxEndsTheGameWhereItStands)
     other.retryAnswers = {BoxAnswer::Yes};
     other.onBox = [&] {
         if (other.boxes.back() == Retry)
-            closing.beginClosing();
+            closing.requestClose();
     };
     closing.load();
     closing.clickTitleScreen();
@@ -580,7 +590,7 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     EXPECT_EQ(host.boxes.size(), 7u);
     for (std::size_t i = 2; i < host.boxes.size(); ++i)
         EXPECT_EQ(host.boxes[i], NotRead + "クリアまでの最短時間 32.1秒");
-    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "replace"), 0);
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "commit"), 0);
     EXPECT_EQ(host.state.bestTenths, 321);
     EXPECT_EQ(host.store.bytes, "321\r\n");
 
@@ -596,8 +606,102 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
     // A worse file whose save fails leaves the better time in memory, even
     // when the store no longer holds it.
     host.store.holds(999);
-    host.store.failNext("replace", RecordStore::Status::Failed, 1, "No space left on device");
+    host.store.failNext("prepare", RecordStore::Status::Failed, 1, "No space left on device");
     EXPECT_TRUE(flow.takeRecordFile("800\r\n"));
     EXPECT_EQ(host.state.bestTenths, 321);
     EXPECT_EQ(host.boxes.back(), "クリアまでの最短時間 32.1秒");
+}
+
+TEST_F(GameFlowTest, ACloseInsideABoxHidesTheWindowAtOnceAndSavesAfterTheEvent)
+{
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    host.state.bestTenths = 420;
+    std::vector<std::string> callsInBox;
+    host.onBox = [&] {
+        if (host.boxes.size() != 1)
+            return;
+        flow.requestClose();
+        flow.requestClose();
+        callsInBox = host.calls;
+    };
+    answerWrong();
+    // In the box: the window went and the box was dismissed, once; no save
+    // yet, since the event was still under way.
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "hide"), 1);
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "dismiss"), 1);
+    EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "unload"), 0);
+    EXPECT_FALSE(host.timer);
+    // After it: no question asked, the record saved once, the window ended.
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver}));
+    EXPECT_EQ(host.saves.size(), 1u);
+    EXPECT_EQ(host.store.bytes, "420\r\n");
+    EXPECT_EQ(host.calls.back(), "unload");
+    EXPECT_EQ(host.retryAnswers.size(), 1u);
+}
+
+TEST_F(GameFlowTest, TheEndOfASessionSavesAtOnceInsideABoxAndTheGameGoesOn)
+{
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    host.state.bestTenths = 420;
+    std::optional<std::string> savedInBox;
+    host.onBox = [&] {
+        if (host.boxes.size() != 1)
+            return;
+        flow.endSession();
+        savedInBox = host.store.bytes;
+    };
+    answerWrong();
+    EXPECT_EQ(savedInBox, "420\r\n");
+    // A logout that was cancelled: the game asked its question and goes on.
+    EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));
+    EXPECT_TRUE(std::find(host.calls.begin(), host.calls.end(), "hide") == host.calls.end());
+}
+
+TEST_F(GameFlowTest, TheClosesSaveWaitsForAHeldRecordOnceNotOncePerTry)
+{
+    using Status = RecordStore::Status;
+    startWithAge(8);
+    host.store.failNext("commit", Status::Busy, 100000, "in use by another program");
+    flow.requestClose();
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "prepare"), 1);
+    EXPECT_LE(host.store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+    EXPECT_EQ(host.failures.size(), 1u);
+    EXPECT_EQ(host.calls.back(), "unload");
+}
+
+TEST_F(GameFlowTest, NothingChangesUnderARecordWait)
+{
+    using Status = RecordStore::Status;
+    host.store.holds(500);
+    startWithAge(8);
+    ticks(10);
+    // The high-score menu finds the record held for a moment; meanwhile
+    // the clock ticks, an answer and a second menu command come through,
+    // and the player asks to close.
+    host.store.failNext("read", Status::Busy, 3);
+    GameState during;
+    int pauses = 0;
+    host.store.duringPause = [&] {
+        ++pauses;
+        flow.tick();
+        answerRight();
+        flow.showHighScore();
+        if (pauses == 2)
+            flow.requestClose();
+        during = host.state;
+    };
+    flow.showHighScore();
+    host.store.duringPause = nullptr;
+    ASSERT_EQ(pauses, 3);
+    // Under the wait: no tick counted, no answer judged, no second box.
+    EXPECT_EQ(during.elapsedTenths, 10);
+    EXPECT_EQ(during.stage, 0);
+    // After it, the ticks count, and the close saved and ended the window;
+    // the menu's box answered itself without showing.
+    EXPECT_EQ(host.state.elapsedTenths, 13);
+    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.calls.back(), "unload");
+    EXPECT_EQ(host.saves.size(), 1u);
 }

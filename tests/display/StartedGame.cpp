@@ -29,7 +29,7 @@ int main(int argc, char **argv)
     seams.recordPath = QString::fromLocal8Bit(argv[1]);
     Form1 window(seams);
     TerminationSignals terminations;
-    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::endSession);
+    QObject::connect(&terminations, &TerminationSignals::received, &window, &Form1::requestClose);
     window.show();
     QTimer::singleShot(500, &window, [&window] {
         QTest::mouseClick(window.Label1(), Qt::LeftButton, {}, window.Label1()->rect().center());

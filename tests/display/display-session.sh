@@ -175,6 +175,38 @@ for signal in TERM INT HUP; do
     echo "SIG$signal during play and inside a box: closed, saved, ended by SIG$signal"
 done
 
+# Closing never waits on screen: while another copy holds the record's lock
+# (and stores a better time under it), SIGTERM takes the window off the
+# screen at once; the save waits behind it, keeps the better time, and the
+# game then ends by the signal.
+rm -f "$record"
+launch
+click_client 100 200
+check_screen stage0 >/dev/null || die "stage 0 did not show"
+python3 - "$record" "$out/locked" <<'HOLD' &
+import fcntl, sys, time
+with open(sys.argv[1] + ".lock", "a") as lock:
+    fcntl.lockf(lock, fcntl.LOCK_EX)
+    open(sys.argv[2], "w").close()
+    time.sleep(6)
+    with open(sys.argv[1], "wb") as record:
+        record.write(b"42\r\n")
+HOLD
+holder=$!
+pids+=("$holder")
+wait_for test -e "$out/locked" || die "the lock could not be taken"
+asked=$(date +%s%N)
+kill -TERM "$pid"
+for _ in $(seq 200); do [ "$(count_of "$pid")" -eq 0 ] && break; sleep 0.01; done
+gone_ms=$((($(date +%s%N) - asked) / 1000000))
+[ "$(count_of "$pid")" -eq 0 ] || die "the window stayed on screen while the save waited for the lock"
+[ "$gone_ms" -lt 1000 ] || die "the window took $gone_ms ms to go"
+closed "$pid" && die "the game ended without waiting for the lock"
+wait "$holder"
+ended_by "$pid" TERM "SIGTERM with the lock held"
+record_is 42 || die "the save under another copy's lock lost its better time: $(od -An -c "$record")"
+echo "SIGTERM with another copy's lock held: the window went in $gone_ms ms, the save waited and kept 42"
+
 # A signal that was ignored when the game started stays ignored: the game
 # plays on after it, and SIGTERM still ends it, saving.
 for how in nohup:HUP ignoring-int:INT; do

@@ -65,11 +65,12 @@ public:
         m_hook("read");
         return prefix;
     }
-    Reply replace(std::string_view bytes) override
+    Reply prepare(std::string_view bytes) override
     {
         m_hook("writing");
-        return told("moved", RecordFile::replace(bytes));
+        return RecordFile::prepare(bytes);
     }
+    Reply commit() override { return told("moved", RecordFile::commit()); }
     std::chrono::steady_clock::time_point now() const override { return RecordStore::now() + m_skipped; }
     void pause(std::chrono::milliseconds span) override
     {

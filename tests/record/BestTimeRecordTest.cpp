@@ -67,7 +67,7 @@ TEST(BestTimeRecord, ARecordThatCannotBeReadIsNeverWrittenOver)
 
     // Held by another program for a moment (a sharing violation): the
     // save waits, reads 300 and keeps it.
-    store.failNext("read", Status::Busy, 50);
+    store.failNext("read", Status::Busy, 10);
     expectKept(record.save(800), 300, store);
 
     // Held for longer than the save waits: it fails and says so.
@@ -128,7 +128,7 @@ TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
     store.moves = {false};
     expectKept(record.save(400), 400, store);
     EXPECT_EQ(store.steps, (std::vector<std::string>{"find", "lock", "stillFound", "unlock", "find", "lock",
-                                                     "stillFound", "removeStaleTemporaries", "read", "replace",
+                                                     "stillFound", "removeStaleTemporaries", "read", "prepare", "commit",
                                                      "unlock"}));
 
     // A place that keeps changing is never written.
@@ -138,7 +138,7 @@ TEST(BestTimeRecord, APlaceThatChangedIsFoundAndLockedAgain)
 
 TEST(BestTimeRecord, FailuresAtEveryStepKeepTheOldRecordAndGiveTheLockBack)
 {
-    for (const std::string step : {"find", "lock", "replace"}) {
+    for (const std::string step : {"find", "lock", "prepare", "commit"}) {
         MemoryStore store;
         store.holds(250);
         const BestTimeRecord record(store);
@@ -154,7 +154,7 @@ TEST(BestTimeRecord, FailuresAtEveryStepKeepTheOldRecordAndGiveTheLockBack)
     store.holds(250);
     store.staleTemporaries = 3;
     const BestTimeRecord record(store);
-    store.failNext("replace", Status::Busy, 20);
+    store.failNext("commit", Status::Busy, 10);
     expectKept(record.save(100), 100, store);
     EXPECT_EQ(store.staleTemporaries, 0);
 }
@@ -174,7 +174,7 @@ TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
     beside.usableHere = false;
     // Without a data folder it stays there all the same.
     EXPECT_EQ(&BestTimeRecord::choose(beside, nullptr).store(), &beside);
-    EXPECT_FALSE(BestTimeRecord::choose(beside, nullptr).carriesOver());
+    EXPECT_FALSE(BestTimeRecord::choose(beside, nullptr).hasOther());
     const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
     EXPECT_EQ(&record.store(), &data);
     EXPECT_EQ(record.load(), 321);
@@ -182,7 +182,7 @@ TEST(BestTimeRecord, TheDataFolderStartsFromTheRecordBesideTheProgram)
     expectKept(record.save(200), 200, data);
     EXPECT_EQ(record.load(), 200);
     EXPECT_EQ(beside.bytes, "321\r\n");
-    EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "replace"), 0);
+    EXPECT_EQ(std::count(beside.steps.begin(), beside.steps.end(), "commit"), 0);
 
     // A record of its own that holds no number is not made up for.
     data.bytes = "garbage";
@@ -216,4 +216,68 @@ TEST(BestTimeRecord, TheFirstSaveInTheDataFolderKeepsABetterTimeFromBesideThePro
     beside.faults.clear();
     beside.failNext("read", Status::Failed, 1, "Permission denied");
     expectKept(again.save(400), 400, later);
+}
+
+TEST(BestTimeRecord, AHeldRecordIsWaitedForOnceAndItsNewFileWrittenOnce)
+{
+    MemoryStore store;
+    store.holds(250);
+    const BestTimeRecord record(store);
+    const auto count = [&](const std::string &step) {
+        return std::count(store.steps.begin(), store.steps.end(), step);
+    };
+
+    // Held for good: the move alone is asked again, ever more slowly, and
+    // the new file is written once and removed when the wait runs out.
+    store.failNext("commit", Status::Busy, 100000, "in use by another program");
+    const BestTimeRecord::Saved held = record.save(100);
+    expectRefused(held, "in use by another program", store, "250\r\n");
+    EXPECT_TRUE(held.waitedOut);
+    EXPECT_EQ(count("prepare"), 1);
+    EXPECT_EQ(count("discard"), 1);
+    EXPECT_LE(count("commit"), 25);
+    EXPECT_LE(store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+
+    // Its read and its move both find it held: one wait for the two.
+    store.faults.clear();
+    store.steps.clear();
+    store.clock = 0ms;
+    store.failNext("read", Status::Busy, 12);
+    store.failNext("commit", Status::Busy, 100000);
+    EXPECT_TRUE(record.save(100).waitedOut);
+    EXPECT_LE(store.clock, BestTimeRecord::BusyWait + BestTimeRecord::PollCap);
+
+    // A failure that is no wait says so: trying again may help.
+    store.faults.clear();
+    store.failNext("prepare", Status::Failed, 1, "No space left on device");
+    EXPECT_FALSE(record.save(100).waitedOut);
+    expectKept(record.save(100), 100, store);
+}
+
+TEST(BestTimeRecord, WhileBothPlacesHoldATimeTheBetterOneCountsAndIsKeptAtHome)
+{
+    // The folder beside the program was read-only for a while and the
+    // data folder got a better time; beside the program is home again.
+    MemoryStore beside;
+    MemoryStore data;
+    beside.holds(300);
+    data.holds(174);
+    const BestTimeRecord record = BestTimeRecord::choose(beside, &data);
+    ASSERT_EQ(&record.store(), &beside);
+    EXPECT_EQ(record.load(), 174);
+    expectKept(record.save(500), 174, beside);
+    EXPECT_EQ(data.bytes, "174\r\n");
+    EXPECT_EQ(std::count(data.steps.begin(), data.steps.end(), "commit"), 0);
+
+    // The other way round, home's better time stands.
+    beside.holds(90);
+    EXPECT_EQ(record.load(), 90);
+
+    // The other place held by a program is not waited for while home has
+    // a time of its own.
+    data.holds(50);
+    data.failNext("read", Status::Busy, 1000);
+    EXPECT_EQ(record.load(), 90);
+    EXPECT_EQ(data.clock, 0ms);
+    EXPECT_EQ(beside.clock, 0ms);
 }

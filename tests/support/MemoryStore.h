@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A record kept in memory, for the tests of the record's rules: any step
@@ -27,6 +28,7 @@ class MemoryStore : public RecordStore
 {
 public:
     std::optional<std::string> bytes;   // the record; nothing when absent
+    std::optional<std::string> prepared; // the new file, not yet committed
     bool usableHere = true;
     bool locked = false;
     int staleTemporaries = 0;
@@ -34,6 +36,7 @@ public:
     std::map<std::string, std::deque<Reply>> faults; // step -> replies given instead
     std::deque<bool> moves;             // stillFound() answers, true when empty
     std::function<void(const std::string &step)> afterStep;
+    std::function<void()> duringPause; // what the window does while a wait runs
     std::chrono::milliseconds clock{0};
 
     void holds(std::int32_t tenths) { bytes = BestTimeFormat::line(tenths); }
@@ -84,18 +87,35 @@ public:
         staleTemporaries = 0;
         done("removeStaleTemporaries");
     }
-    Reply replace(std::string_view newBytes) override
+    Reply prepare(std::string_view newBytes) override
     {
         EXPECT_TRUE(locked) << "written without the lock";
-        if (std::optional<Reply> fault = takeFault("replace"))
+        EXPECT_FALSE(prepared) << "a prepared file written again";
+        if (std::optional<Reply> fault = takeFault("prepare"))
             return *fault;
-        bytes = std::string(newBytes);
-        done("replace");
+        prepared = std::string(newBytes);
+        done("prepare");
         return {};
+    }
+    Reply commit() override
+    {
+        EXPECT_TRUE(locked) << "committed without the lock";
+        EXPECT_TRUE(prepared) << "committed with nothing prepared";
+        if (std::optional<Reply> fault = takeFault("commit"))
+            return *fault;
+        bytes = std::exchange(prepared, std::nullopt);
+        done("commit");
+        return {};
+    }
+    void discard() override
+    {
+        prepared.reset();
+        done("discard");
     }
     void unlock() override
     {
         EXPECT_TRUE(locked) << "a lock given back that was not taken";
+        EXPECT_FALSE(prepared) << "a prepared file left behind";
         locked = false;
         done("unlock");
     }
@@ -104,7 +124,12 @@ public:
     {
         return std::chrono::steady_clock::time_point(clock);
     }
-    void pause(std::chrono::milliseconds span) override { clock += span; }
+    void pause(std::chrono::milliseconds span) override
+    {
+        clock += span;
+        if (duringPause)
+            duringPause();
+    }
 
 private:
     std::optional<Reply> takeFault(const std::string &name)

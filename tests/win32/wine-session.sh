@@ -227,6 +227,77 @@ wait "$pid" || status=$?
 record_holds "$record" "$best" || die "the end of the session saved no record"
 echo "the session ended: the game saved $best and ended with status $status"
 
+# --- Waits for the record never freeze the window. The record as Windows
+# names it, for the stand-ins of other programs.
+windows_record="Z:${record//\//\\}"
+stand_in() { # log, mode, arguments...: starts box_probe.exe as another program; sets holder
+    local log=$1
+    shift
+    wine "$probe" "$@" >"$log" 2>/dev/null &
+    holder=$!
+    pids+=("$holder")
+    wait_for grep -q ready "$log" || die "box_probe.exe $1 did not start"
+}
+close_now() { # what: asks the window to close; it must be off the screen within 1 s
+    gone_ms=$(wine "$probe" close 2>/dev/null | tr -d '\r')
+    echo "$1: the window went ${gone_ms} ms after WM_CLOSE"
+    [ -n "$gone_ms" ] && [ "$gone_ms" -lt 1000 ] || die "$1: the window stayed on screen (${gone_ms:-?} ms)"
+}
+
+part "the record held without sharing for 10 s while the window closes: gone at once, one wait"
+launch "$work/game"
+stand_in "$work/hold.log" hold "$windows_record" 10
+asked=$SECONDS
+close_now "the record held"
+ended_with 0 "closing with the record held"
+echo "the game ended $((SECONDS - asked)) s after the close"
+kill -0 "$holder" 2>/dev/null || die "the close's save waited for the held record more than once"
+wait "$holder"
+record_holds "$record" "$best" || die "the record changed: $(od -c "$record")"
+
+part "another copy's lock held for 10 s while the window closes: gone at once, the better time kept"
+launch "$work/game"
+stand_in "$work/lock.log" lock "$windows_record" 10 5
+close_now "another copy's lock held"
+sleep 1
+closed && die "the game ended without waiting for the lock"
+wait "$holder"
+ended_with 0 "closing with the lock held"
+record_holds "$record" 5 || die "the save under another copy's lock lost its better time: $(od -c "$record")"
+best=5
+
+part "a pipe at the record's name: the close fails its save at once"
+mkdir -p "$work/fifo"
+cp "$game" "$work/fifo/tamblo.exe"
+mkfifo "$work/fifo/HighScore.mtt"
+launch "$work/fifo"
+asked=$SECONDS
+close_now "a pipe at the record's name"
+ended_with 0 "closing with a pipe at the record's name"
+[ $((SECONDS - asked)) -le 4 ] || die "a pipe at the record's name kept the game $((SECONDS - asked)) s"
+
+part "the record held at the winning click: the window paints and answers while the save waits"
+launch "$work/game"
+click 100 200
+age=none
+for stage in 0 1 2 3 4 5; do
+    read_stage "$stage" "$age"
+    [ "$stage" = 5 ] && stand_in "$work/hold.log" hold "$windows_record" 10
+    clicked=$(date +%s%N)
+    click "$x" "$y"
+    if [ "$stage" = 5 ]; then
+        sleep 1
+        during=$(wine "$probe" answers 2>/dev/null | tr -d '\r')
+        echo "during the save's wait the window: $during"
+        [ "$during" = "answers painted" ] || die "the window froze while the save waited: $during"
+    fi
+    expect_box Tamblo '^正解!$' OK
+    [ "$stage" = 5 ] || { press OK; continue; }
+    echo "正解! came $((($(date +%s%N) - clicked) / 1000000)) ms after the winning click"
+done
+kill -9 "$pid"
+wait "$holder"
+
 part "192 dpi: the window twice as large, the disc sharp"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null
 # The monitor's density is the session's (Wine 10): a new session has it.

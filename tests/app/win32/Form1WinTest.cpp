@@ -28,6 +28,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -486,14 +487,76 @@ TEST_F(Form1Win, ButtonsAreOrangeWithAnEdgeThatThickensWhilePressed)
     ReleaseDC(nullptr, screen);
 }
 
+// What a wait for the record let through, seen from a thread timer that
+// the wait itself dispatches.
+struct DuringTheWait
+{
+    HWND window = nullptr;
+    HANDLE held = INVALID_HANDLE_VALUE;
+    int ticks = 0;
+    bool painted = false;
+    bool inputQueued = false;
+    static inline DuringTheWait *current = nullptr;
+
+    static void CALLBACK tick(HWND, UINT, UINT_PTR timer, DWORD)
+    {
+        DuringTheWait &seen = *current;
+        if (++seen.ticks == 1) {
+            // A repaint is asked for, a click and a second menu command
+            // arrive while the record is held.
+            InvalidateRect(seen.window, nullptr, FALSE);
+            PostMessageW(seen.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 200));
+            PostMessageW(seen.window, WM_COMMAND, MAKEWPARAM(Form1::HighScoreId, 0), 0);
+            return;
+        }
+        MSG message;
+        seen.painted = !GetUpdateRect(seen.window, nullptr, FALSE);
+        seen.inputQueued = PeekMessageW(&message, seen.window, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_NOREMOVE);
+        KillTimer(nullptr, timer);
+        CloseHandle(std::exchange(seen.held, INVALID_HANDLE_VALUE));
+    }
+};
+
+TEST_F(Form1Win, AWaitForTheRecordPaintsTheWindowAndLeavesTheInputQueued)
+{
+    Form1 form(GetModuleHandleW(nullptr), seams());
+    form.Show(SW_SHOWNOACTIVATE);
+    pump(form);
+    std::ofstream(std::filesystem::path(record.path()), std::ios::binary) << "500\r\n";
+    DuringTheWait seen;
+    seen.window = form.hwnd();
+    seen.held = CreateFileW(record.path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(seen.held, INVALID_HANDLE_VALUE);
+    DuringTheWait::current = &seen;
+    SetTimer(nullptr, 0, 400, DuringTheWait::tick);
+
+    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(Form1::HighScoreId, 0), 0);
+    EXPECT_EQ(seen.ticks, 2);
+    EXPECT_TRUE(seen.painted);
+    EXPECT_TRUE(seen.inputQueued);
+    // The menu command that came during the wait was dropped; the first
+    // one shows the time once the record could be read.
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].prompt, L"クリアまでの最短時間 50.0秒");
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, form.hwnd(), WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE));
+    if (seen.held != INVALID_HANDLE_VALUE)
+        CloseHandle(seen.held);
+}
+
 TEST_F(Form1Win, ClosingSavesOnceAndTheEndOfASessionAnswersNo)
 {
     {
+        // The question is answered at once, with no wait on the record; a
+        // session that goes on keeps the game, and the close saves.
         Form1 form(GetModuleHandleW(nullptr), seams());
         EXPECT_EQ(SendMessageW(form.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-        EXPECT_EQ(record.contents(), "999\r\n");
+        SendMessageW(form.hwnd(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        EXPECT_NE(form.hwnd(), nullptr);
+        EXPECT_FALSE(record.contents());
         SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
         EXPECT_EQ(form.hwnd(), nullptr);
+        EXPECT_EQ(record.contents(), "999\r\n");
     }
 
     // Inside the game-over box the session ends: the record is on disk

@@ -744,11 +744,15 @@ TEST(BestTimeFileWinFolder, AnUnwritableProgramFolderCarriesItsRecordToTheUsersF
     EXPECT_EQ(bytesOf(program / Name), "420\r\n");
     EXPECT_EQ(program.names(), std::vector<std::wstring>{Name}); // never written, no lock there
 
-    // From now on the player's own record counts.
+    // A better time beside the program (a copy that could write there
+    // again) counts too: the next save keeps it in the player's folder,
+    // and beside the program nothing is written.
     writeBytes(program / Name, "100\r\n");
-    EXPECT_EQ(record.load(), 420);
-    ASSERT_EQ(record.save(300).kept, 300);
+    EXPECT_EQ(record.load(), 100);
+    ASSERT_EQ(record.save(300).kept, 100);
+    EXPECT_EQ(bytesOf(home.path()), "100\r\n");
     EXPECT_EQ(bytesOf(program / Name), "100\r\n");
+    EXPECT_EQ(program.names(), std::vector<std::wstring>{Name});
 }
 
 TEST(BestTimeFileWinFolder, DeepFoldersBeyondTheOldPathLimitWork)
