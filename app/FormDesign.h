@@ -43,6 +43,9 @@ inline constexpr std::uint32_t LabelText = 0xFFFFFF00u;  // RGB(255, 255, 0)
 inline constexpr std::uint32_t ButtonFace = 0xFFFF8000u; // RGB(255, 128, 0)
 // The face at half its brightness: the shaded edge of a raised button.
 inline constexpr std::uint32_t ButtonShade = 0xFF804000u;
+// The lit edge of a raised button, where a platform draws its own bevel
+// (the page's outset border) rather than the shaded one above.
+inline constexpr std::uint32_t ButtonLight = 0xFFFFA040u;
 
 // The controls, in stacking order from the bottom. Both labels are a pixel
 // wider than the client area; the prompt reaches below it, and the title
