@@ -19,6 +19,13 @@
 #include <string>
 
 namespace {
+// The program is per-monitor aware through its manifest; this test, which
+// has none, says so before its first window, so that it sees the screen's
+// own density as the program does rather than one scaled for it. (A
+// system that treats every program so already refuses the call.)
+[[maybe_unused]] const BOOL perMonitorAware =
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+
 Form1::Seams seams()
 {
     Form1::Seams seams;
@@ -96,7 +103,8 @@ TEST(SmallScreenWin, TheWholeWindowAndTheLastStageFitAtTheLargestScaleThatFits)
     Form1 form(GetModuleHandleW(nullptr), seams());
     form.Show(SW_SHOWNOACTIVATE);
     pump();
-    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %";
+    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %: " << GetDpiForWindow(form.hwnd()) << " dpi, a work area "
+        << workArea(form.hwnd()).bottom - workArea(form.hwnd()).top << " pixels high";
 
     // At 150 % the window would be some 750 pixels high: the game area
     // takes 100 %, while the caption and menu bar stay at 150 %.
@@ -136,7 +144,8 @@ TEST(SmallScreenWin, AMoveToADenserScreenKeepsTheWindowOnItsWorkArea)
     Form1 form(GetModuleHandleW(nullptr), seams());
     form.Show(SW_SHOWNOACTIVATE);
     pump();
-    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %";
+    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %: " << GetDpiForWindow(form.hwnd()) << " dpi, a work area "
+        << workArea(form.hwnd()).bottom - workArea(form.hwnd()).top << " pixels high";
 
     // The system suggests a place half off the screen's lower right corner.
     const RECT work = workArea(form.hwnd());
