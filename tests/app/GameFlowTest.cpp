@@ -157,6 +157,19 @@ protected:
     }
     void answerRight() { flow.answerClicked(buttonShowing(true)); }
     void answerWrong() { flow.answerClicked(buttonShowing(false)); }
+    // A wrong answer with a best time of 42.0 s whose game-over box runs
+    // `inBox`; the retry question, if it comes, is answered yes.
+    void inTheGameOverBox(std::function<void()> inBox)
+    {
+        host.retryAnswers = {BoxAnswer::Yes};
+        startWithAge(8);
+        host.state.bestTenths = 420;
+        host.onBox = [this, inBox] {
+            if (host.boxes.size() == 1)
+                inBox();
+        };
+        answerWrong();
+    }
 
     void ticks(int count)
     {
@@ -614,18 +627,12 @@ TEST_F(GameFlowTest, ARecordFileBroughtFromElsewhereIsTakenAsAnotherCopysTime)
 
 TEST_F(GameFlowTest, ACloseInsideABoxHidesTheWindowAtOnceAndSavesAfterTheEvent)
 {
-    host.retryAnswers = {BoxAnswer::Yes};
-    startWithAge(8);
-    host.state.bestTenths = 420;
     std::vector<std::string> callsInBox;
-    host.onBox = [&] {
-        if (host.boxes.size() != 1)
-            return;
+    inTheGameOverBox([&] {
         flow.requestClose();
         flow.requestClose();
         callsInBox = host.calls;
-    };
-    answerWrong();
+    });
     // In the box: the window went and the box was dismissed, once; no save
     // yet, since the event was still under way.
     EXPECT_EQ(std::count(callsInBox.begin(), callsInBox.end(), "hide"), 1);
@@ -642,17 +649,11 @@ TEST_F(GameFlowTest, ACloseInsideABoxHidesTheWindowAtOnceAndSavesAfterTheEvent)
 
 TEST_F(GameFlowTest, TheEndOfASessionSavesAtOnceInsideABoxAndTheGameGoesOn)
 {
-    host.retryAnswers = {BoxAnswer::Yes};
-    startWithAge(8);
-    host.state.bestTenths = 420;
     std::optional<std::string> savedInBox;
-    host.onBox = [&] {
-        if (host.boxes.size() != 1)
-            return;
+    inTheGameOverBox([&] {
         flow.endSession();
         savedInBox = host.store.bytes;
-    };
-    answerWrong();
+    });
     EXPECT_EQ(savedInBox, "420\r\n");
     // A logout that was cancelled: the game asked its question and goes on.
     EXPECT_EQ(host.boxes, (std::vector<std::string>{GameOver, Retry}));

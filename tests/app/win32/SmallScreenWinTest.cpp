@@ -76,10 +76,14 @@ bool within(const RECT &inner, const RECT &outer)
 }
 
 // The screen is what the test is about: without it nothing here would fail.
-bool smallDenseScreen(const Form1 &form)
+testing::AssertionResult smallDenseScreen(const Form1 &form)
 {
     const RECT work = workArea(form.hwnd());
-    return GetDpiForWindow(form.hwnd()) == 144 && work.bottom - work.top <= 600;
+    const UINT dpi = GetDpiForWindow(form.hwnd());
+    if (dpi == 144 && work.bottom - work.top <= 600)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "not a 600 pixels high screen at 150 %: " << dpi << " dpi, a work area "
+                                       << work.bottom - work.top << " pixels high";
 }
 
 void answerRightly(Form1 &form)
@@ -103,8 +107,7 @@ TEST(SmallScreenWin, TheWholeWindowAndTheLastStageFitAtTheLargestScaleThatFits)
     Form1 form(GetModuleHandleW(nullptr), seams());
     form.Show(SW_SHOWNOACTIVATE);
     pump();
-    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %: " << GetDpiForWindow(form.hwnd()) << " dpi, a work area "
-        << workArea(form.hwnd()).bottom - workArea(form.hwnd()).top << " pixels high";
+    ASSERT_TRUE(smallDenseScreen(form));
 
     // At 150 % the window would be some 750 pixels high: the game area
     // takes 100 %, while the caption and menu bar stay at 150 %.
@@ -144,8 +147,7 @@ TEST(SmallScreenWin, AMoveToADenserScreenKeepsTheWindowOnItsWorkArea)
     Form1 form(GetModuleHandleW(nullptr), seams());
     form.Show(SW_SHOWNOACTIVATE);
     pump();
-    ASSERT_TRUE(smallDenseScreen(form)) << "not a 600 pixels high screen at 150 %: " << GetDpiForWindow(form.hwnd()) << " dpi, a work area "
-        << workArea(form.hwnd()).bottom - workArea(form.hwnd()).top << " pixels high";
+    ASSERT_TRUE(smallDenseScreen(form));
 
     // The system suggests a place half off the screen's lower right corner.
     const RECT work = workArea(form.hwnd());
