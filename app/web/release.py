@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 """Makes a built site one release, at build time.
 
-  release.py page <index.html> <site>   writes the page into the site with
-      the hashes of its inline styles in its Content-Security-Policy, so
-      that the policy allows those styles and nothing else inline;
+  release.py page <index.html> <main.js> <site>   writes the page into the
+      site with its script inline, in place of the tag that loads it, and
+      the hashes of its inline styles and script in its
+      Content-Security-Policy, so that the policy allows those and nothing
+      else inline;
   release.py stamp <sw.js.in> <site>    names the release after the SHA-256
       of every file of the site (all but the worker, the release file and
       the licence text) and writes the worker, which keeps exactly those
@@ -22,13 +24,28 @@ import sys
 OUTSIDE = {'sw.js', 'release.txt', 'LICENSE.txt'}
 
 
-def page(source, site):
+SCRIPT_TAG = '<script src="main.js"></script>'
+
+
+def hashes(texts):
+    return ' '.join("'sha256-%s'" % base64.b64encode(hashlib.sha256(text.encode()).digest()).decode()
+                    for text in texts)
+
+
+def page(source, script, site):
     text = pathlib.Path(source).read_text(encoding='utf-8')
+    code = pathlib.Path(script).read_text(encoding='utf-8')
+    # The script is part of the page's first paint: the page shows the
+    # title screen fitted and listening without another request, which a
+    # returning visitor's worker would also have to answer.
+    if text.count(SCRIPT_TAG) != 1 or re.search(r'</script|<!--', code, re.I):
+        sys.exit(f'{source}: no single {SCRIPT_TAG}, or {script} cannot stand inline')
+    text = text.replace(SCRIPT_TAG, f'<script>{code}</script>')
     styles = re.findall(r'<style>(.*?)</style>', text, re.S)
-    hashes = ' '.join("'sha256-%s'" % base64.b64encode(hashlib.sha256(style.encode()).digest()).decode()
-                      for style in styles)
-    pathlib.Path(site, 'index.html').write_text(text.replace('@TAMBLO_STYLE_HASHES@', hashes or "'none'"),
-                                                encoding='utf-8')
+    scripts = re.findall(r'<script>(.*?)</script>', text, re.S)
+    text = text.replace('@TAMBLO_STYLE_HASHES@', hashes(styles) or "'none'")
+    text = text.replace('@TAMBLO_SCRIPT_HASHES@', hashes(scripts))
+    pathlib.Path(site, 'index.html').write_text(text, encoding='utf-8')
 
 
 def stamp(template, site):
@@ -44,4 +61,4 @@ def stamp(template, site):
 
 
 if __name__ == '__main__':
-    {'page': page, 'stamp': stamp}[sys.argv[1]](sys.argv[2], sys.argv[3])
+    {'page': page, 'stamp': stamp}[sys.argv[1]](*sys.argv[2:])

@@ -16,7 +16,7 @@ unzip -q "$zip" -d "$unpacked"
 cd "$unpacked"
 
 expected="./LICENSE.txt ./icons/tamblo-192.png ./icons/tamblo-512.png ./icons/tamblo-maskable-512.png \
-./index.html ./main.js ./manifest.webmanifest ./release.txt ./sw.js ./tamblo.js ./tamblo.wasm "
+./index.html ./manifest.webmanifest ./release.txt ./sw.js ./tamblo.js ./tamblo.wasm "
 [ "$(find . -type f | LC_ALL=C sort | tr '\n' ' ')" = "$expected" ] || die "holds $(find . -type f | tr '\n' ' ')"
 # One release: the worker keeps every file of the site but itself, the
 # release's name and the licence, each with the hash of the file in the zip,

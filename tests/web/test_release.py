@@ -61,9 +61,8 @@ def make_release(folder, mark):
     page = folder / 'index.html'
     page.write_text(page.read_text(encoding='utf-8').replace(
         '<head>', f'<head>\n<meta name="mark" content="index.html {mark}">', 1), encoding='utf-8')
-    for script in ('main.js', 'tamblo.js'):
-        with open(folder / script, 'a', encoding='utf-8') as out:
-            out.write(f"\n(window.marks = window.marks || []).push('{script} {mark}');\n")
+    with open(folder / 'tamblo.js', 'a', encoding='utf-8') as out:
+        out.write(f"\n(window.marks = window.marks || []).push('tamblo.js {mark}');\n")
     payload = leb128(4) + b'mark' + mark.encode()
     with open(folder / 'tamblo.wasm', 'ab') as out:
         out.write(b'\0' + leb128(len(payload)) + payload)
@@ -163,7 +162,7 @@ class Publish(Case):
         root = pathlib.Path(tempfile.mkdtemp(prefix='tamblo-releases-'))
         self.addCleanup(shutil.rmtree, root, ignore_errors=True)
         first, second = make_release(root / 'first', '1'), make_release(root / 'second', '2')
-        one = [f'{file} 1' for file in ('index.html', 'main.js', 'tamblo.js', 'tamblo.wasm')]
+        one = [f'{file} 1' for file in ('index.html', 'tamblo.js', 'tamblo.wasm')]
         two = [mark.replace(' 1', ' 2') for mark in one]
         # Half unzipped: the new page, scripts, worker and name, the old module.
         half = root / 'half'
@@ -201,7 +200,7 @@ class Publish(Case):
         self.assertEqual(self.runs(), one)
         self.page.wait(lambda: self.page.js("return navigator.serviceWorker.controller.scriptURL")
                        .endswith(second), timeout=20, message='the second release never took over')
-        self.assertTrue(self.page.js("return fetch('main.js').then(r => r.text())").endswith("'main.js 1');\n"))
+        self.assertTrue(self.page.js("return fetch('tamblo.js').then(r => r.text())").endswith("'tamblo.js 1');\n"))
         self.reload()
         self.assertEqual(self.runs(), two)
         self.wait_release(second)

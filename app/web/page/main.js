@@ -21,6 +21,7 @@
     const design = getComputedStyle(document.documentElement);
     const ClientWidth = parseInt(design.getPropertyValue('--design-client-width'), 10);
     const ClientHeight = parseInt(design.getPropertyValue('--design-client-height'), 10);
+    const MenuHeight = parseInt(design.getPropertyValue('--menu-height'), 10);
     const picture = document.createElement('canvas');
     picture.width = ClientWidth;
     picture.height = ClientHeight;
@@ -47,16 +48,20 @@
     // A save that had to wait for the lock therefore waits, under it, for
     // that tab's change (the storage event), at most a tenth of a second:
     // a tab whose save changed nothing sends none.
+    // Listening opens the page's storage, which takes the browser a while:
+    // it starts with the module, after the first frame.
     let recordChanges = 0;
     let changesBeforeWait = null;
     let changeWaiter = null;
-    addEventListener('storage', event => {
-        if (event.key !== RecordKey && event.key !== null)
-            return;
-        ++recordChanges;
-        if (changeWaiter)
-            changeWaiter();
-    });
+    function listenToOtherTabs() {
+        addEventListener('storage', event => {
+            if (event.key !== RecordKey && event.key !== null)
+                return;
+            ++recordChanges;
+            if (changeWaiter)
+                changeWaiter();
+        });
+    }
 
     function awaitOtherTabsWrite(done) {
         const finish = () => {
@@ -87,24 +92,31 @@
 
     // Fits the game, menu bar and game area together, to the window,
     // centred on whole device pixels, and sizes the canvas in device pixels.
-    // The boxes take the same scale from the page's --scale.
+    // The boxes take the same scale from their --scale. Every size comes
+    // from the style, so that fitting lays nothing out before the first
+    // frame does.
     function fit() {
         const game = $('game');
-        const width = form.offsetWidth;
-        const height = $('menubar').offsetHeight + form.offsetHeight;
+        const width = ClientWidth;
+        const height = MenuHeight + ClientHeight;
         const scale = scaleFor(Math.min(innerWidth / width, innerHeight / height), coarse.matches);
         const onDevicePixel = length => Math.max(0, Math.floor(length * devicePixelRatio) / devicePixelRatio);
         const left = onDevicePixel((innerWidth - width * scale) / 2);
         const top = onDevicePixel((innerHeight - height * scale) / 2);
         game.style.transform = `translate(${left}px, ${top}px) scale(${scale})`;
-        document.documentElement.style.setProperty('--scale', String(scale));
+        box.style.setProperty('--scale', String(scale));
         const ratio = devicePixelRatio * scale;
         surface.width = Math.round(ClientWidth * ratio);
         surface.height = Math.round(ClientHeight * ratio);
         show();
     }
 
+    // Until the module paints, the game area's own background shows: the
+    // first frame needs no drawing context.
+    let painted = false;
     function show() {
+        if (!painted)
+            return;
         const context = surface.getContext('2d');
         context.imageSmoothingEnabled = false;
         context.drawImage(picture, 0, 0, surface.width, surface.height);
@@ -154,6 +166,7 @@
 
         paint(rgba, width, height) {
             picture.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), 0, 0);
+            painted = true;
             show();
         },
 
@@ -436,18 +449,34 @@
     $('Reload').addEventListener('click', () => location.reload());
     const deadline = setTimeout(() => loadFailed(`no module after ${LoadDeadline / 1000} s`, console.warn), LoadDeadline);
 
-    // The module's script runs once the page is parsed, after this one.
-    addEventListener('DOMContentLoaded', () => {
-        if (typeof WebAssembly !== 'object' || typeof createTamblo !== 'function') {
-            clearTimeout(deadline);
-            loadFailed(typeof WebAssembly !== 'object' ? 'no WebAssembly' : 'tamblo.js did not run');
+    // The module's script runs once the title screen is painted: it is
+    // fetched from the start (the page preloads it), but running it before
+    // would hold the first frame back. A page that is hidden paints no
+    // frame, so a timer starts it too, whichever comes first.
+    let moduleStarted = false;
+    function startModule() {
+        if (moduleStarted)
             return;
-        }
-        createTamblo().then(ready, error => {
+        moduleStarted = true;
+        listenToOtherTabs();
+        const failed = reason => {
             clearTimeout(deadline);
-            loadFailed(error);
-        });
-    });
+            loadFailed(reason);
+        };
+        if (typeof WebAssembly !== 'object')
+            return failed('no WebAssembly');
+        const script = document.createElement('script');
+        script.src = 'tamblo.js';
+        script.onerror = () => failed('tamblo.js could not be loaded');
+        script.onload = () => {
+            if (typeof createTamblo !== 'function')
+                return failed('tamblo.js did not run');
+            createTamblo().then(ready, failed);
+        };
+        document.head.append(script);
+    }
+    requestAnimationFrame(() => setTimeout(startModule));
+    setTimeout(startModule, 100);
 
     async function ready(instance) {
         clearTimeout(deadline);
