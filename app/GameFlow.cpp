@@ -89,6 +89,12 @@ void GameFlow::asEvent(Body body)
     // since it would answer a screen the player no longer sees by then.
     if (waiting())
         return;
+    runEvent(body);
+}
+
+template <typename Body>
+void GameFlow::runEvent(Body body)
+{
     ++m_events;
     try {
         body();
@@ -119,6 +125,18 @@ auto GameFlow::onRecord(Step step)
         }
     } done{*this};
     return step();
+}
+
+template <typename Step>
+auto GameFlow::onSave(Step step)
+{
+    ++m_savesUnderWay;
+    struct Done
+    {
+        int &saves;
+        ~Done() { --saves; }
+    } done{m_savesUnderWay};
+    return onRecord(step);
 }
 
 void GameFlow::load()
@@ -346,7 +364,7 @@ void GameFlow::LoadBestTime()
 
 bool GameFlow::SaveBestTime()
 {
-    return keep(onRecord([&] { return m_record.save(m_state.bestTenths); }));
+    return keep(onSave([&] { return m_record.save(m_state.bestTenths); }));
 }
 
 bool GameFlow::keep(const BestTimeRecord::Saved &saved)
@@ -428,10 +446,10 @@ void GameFlow::endSession()
 {
     // A save under way at this moment (its wait let the message through)
     // writes the same best time; a second one under it would wait for its
-    // own lock.
-    if (m_unloaded || waiting())
+    // own lock. A read under way saves nothing: the save comes under it.
+    if (m_unloaded || m_savesUnderWay > 0)
         return;
-    asEvent([&] { keep(saveForClose()); });
+    runEvent([&] { keep(saveForClose()); });
 }
 
 BestTimeRecord::Saved GameFlow::saveForClose()
@@ -440,7 +458,7 @@ BestTimeRecord::Saved GameFlow::saveForClose()
     // that fails leaves the old record as it was; it is tried once more
     // when the failure may pass, but not after a wait that ran out, which
     // would only run out again.
-    return onRecord([&] {
+    return onSave([&] {
         BestTimeRecord::Saved saved = m_record.save(m_state.bestTenths);
         if (!saved.kept && !saved.waitedOut)
             saved = m_record.save(m_state.bestTenths);

@@ -112,12 +112,18 @@ private:
     // out when the outermost event is over.
     template <typename Body>
     void asEvent(Body body);
+    // The same, under a record's wait too.
+    template <typename Body>
+    void runEvent(Body body);
     // Runs a step of the record, whose waits let the window's system
     // messages through: ticks that come meanwhile are counted after it, and
     // the player's events are dropped (see waiting()).
     template <typename Step>
     auto onRecord(Step step);
     bool waiting() const { return m_recordWaits > 0; }
+    // A save of the record, run as a step of it (see onRecord()).
+    template <typename Step>
+    auto onSave(Step step);
     void finishClose();
     BestTimeRecord::Saved saveForClose();
     void rightAnswer();
@@ -151,6 +157,7 @@ private:
     int m_openBoxes = 0;
     int m_events = 0;
     int m_recordWaits = 0;
+    int m_savesUnderWay = 0;
     std::int32_t m_deferredTicks = 0;
 };
 

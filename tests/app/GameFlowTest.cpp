@@ -660,6 +660,37 @@ TEST_F(GameFlowTest, TheEndOfASessionSavesAtOnceInsideABoxAndTheGameGoesOn)
     EXPECT_TRUE(std::find(host.calls.begin(), host.calls.end(), "hide") == host.calls.end());
 }
 
+TEST_F(GameFlowTest, TheEndOfASessionDuringARecordWaitSavesUnlessASaveIsUnderWay)
+{
+    using Status = RecordStore::Status;
+    // A best time that the clear could not store, so that only memory has it.
+    host.store.holds(999);
+    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
+    host.retryAnswers = {BoxAnswer::Yes};
+    startWithAge(8);
+    for (int stage = 0; stage < 5; ++stage)
+        answerRight();
+    ticks(300);
+    answerRight();
+    ASSERT_EQ(host.store.bytes, "999\r\n");
+    // The session ends while the high-score menu waits to read the record.
+    host.store.failNext("read", Status::Busy, 2);
+    int pauses = 0;
+    host.store.duringPause = [&] {
+        if (++pauses == 1)
+            flow.endSession();
+    };
+    flow.showHighScore();
+    EXPECT_EQ(host.store.bytes, "300\r\n");
+
+    // One that ends while the close's save waits adds no save under it.
+    host.store.duringPause = [&] { flow.endSession(); };
+    host.store.failNext("commit", Status::Busy, 2, "in use by another program");
+    host.store.steps.clear();
+    flow.requestClose();
+    EXPECT_EQ(std::count(host.store.steps.begin(), host.store.steps.end(), "prepare"), 1);
+}
+
 TEST_F(GameFlowTest, TheClosesSaveWaitsForAHeldRecordOnceNotOncePerTry)
 {
     using Status = RecordStore::Status;
