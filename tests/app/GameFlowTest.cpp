@@ -171,6 +171,19 @@ protected:
         answerWrong();
     }
 
+    // A perfect game in 30.0 s whose save at the clear fails once, so that
+    // only memory has that best time; the retry question is answered yes.
+    void clearWithAFailedSave()
+    {
+        host.store.failNext("commit", RecordStore::Status::Failed, 1, "No space left on device");
+        host.retryAnswers = {BoxAnswer::Yes};
+        startWithAge(8);
+        for (int stage = 0; stage < 5; ++stage)
+            answerRight();
+        ticks(300);
+        answerRight();
+    }
+
     void ticks(int count)
     {
         for (int i = 0; i < count; ++i)
@@ -470,13 +483,7 @@ TEST_F(GameFlowTest, AClearThatAnotherCopyBeatDuringItsSaveIsNoNewBest)
 TEST_F(GameFlowTest, AFailedSaveIsToldAndTriedAgainWhenTheWindowCloses)
 {
     using Status = RecordStore::Status;
-    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
-    host.retryAnswers = {BoxAnswer::Yes};
-    startWithAge(8);
-    for (int stage = 0; stage < 5; ++stage)
-        answerRight();
-    ticks(300);
-    answerRight();
+    clearWithAFailedSave();
     // The time is the best this game knows, kept in memory and told as
     // such, and then that it is not kept, before the retry question; the
     // failure is logged once, with the record's name.
@@ -663,15 +670,7 @@ TEST_F(GameFlowTest, TheEndOfASessionSavesAtOnceInsideABoxAndTheGameGoesOn)
 TEST_F(GameFlowTest, TheEndOfASessionDuringARecordWaitSavesUnlessASaveIsUnderWay)
 {
     using Status = RecordStore::Status;
-    // A best time that the clear could not store, so that only memory has it.
-    host.store.holds(999);
-    host.store.failNext("commit", Status::Failed, 1, "No space left on device");
-    host.retryAnswers = {BoxAnswer::Yes};
-    startWithAge(8);
-    for (int stage = 0; stage < 5; ++stage)
-        answerRight();
-    ticks(300);
-    answerRight();
+    clearWithAFailedSave();
     ASSERT_EQ(host.store.bytes, "999\r\n");
     // The session ends while the high-score menu waits to read the record.
     host.store.failNext("read", Status::Busy, 2);
