@@ -93,10 +93,10 @@ play_to_the_last_box() {
     for stage in 0 1 2 3 4 5; do
         for _ in $(seq 40); do
             capture "$win" "perfect"
-            answer=$("$check" answer "$out/perfect.png" "$shown" "$stage" 2>/dev/null) && break
+            answer=$("$check" answer "$out/perfect.png" "$shown" "$stage" 2>"$out/answer.log") && break
             sleep 0.25
         done
-        [ -n "$answer" ] || die "stage $stage: no right answer found on screen"
+        [ -n "$answer" ] || die "stage $stage: no right answer found on screen ($(tail -1 "$out/answer.log"))"
         read -r x y <<<"$answer"
         click_client "$x" "$y"
         answer=
