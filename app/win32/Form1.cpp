@@ -276,6 +276,13 @@ LRESULT Form1::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DPICHANGED:
         changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
+    case WM_DISPLAYCHANGE:
+        fitAgain();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETWORKAREA)
+            fitAgain();
+        break;
     case WM_QUERYENDSESSION:
         // Answered at once: the session is never held. The save comes when
         // the session really ends.
@@ -515,6 +522,16 @@ void Form1::changeDpi(int dpi, const RECT &suggested)
     fitClientArea(&corner);
     keepOnWorkArea(&corner);
     InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void Form1::fitAgain()
+{
+    // A new resolution or a moved taskbar may leave the window too large
+    // for its work area, or outside it: the scale is chosen again as for a
+    // move, from where the window stands.
+    RECT window;
+    GetWindowRect(m_hwnd, &window);
+    changeDpi(m_frameDpi, window);
 }
 
 void Form1::ReportSaveFailure(const std::string &line)

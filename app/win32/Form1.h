@@ -100,6 +100,8 @@ private:
     // as it fits there, or centred.
     void keepOnWorkArea(const POINT *corner = nullptr);
     void changeDpi(int dpi, const RECT &suggested);
+    // The same choice on the screen as it is now, where the window stands.
+    void fitAgain();
     void placeButtons();
     void paint(HDC dc, const RECT &area);
     void paintDisc(HDC dc);

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 // The program is per-monitor aware through its manifest; this test, which
@@ -142,7 +143,7 @@ TEST(SmallScreenWin, TheWholeWindowAndTheLastStageFitAtTheLargestScaleThatFits)
                 << "game (" << x << ", " << y << ")";
 }
 
-TEST(SmallScreenWin, AMoveToADenserScreenKeepsTheWindowOnItsWorkArea)
+TEST(SmallScreenWin, AMoveToADenserScreenOrAChangedScreenKeepsTheWindowOnItsWorkArea)
 {
     Form1 form(GetModuleHandleW(nullptr), seams());
     form.Show(SW_SHOWNOACTIVATE);
@@ -161,4 +162,16 @@ TEST(SmallScreenWin, AMoveToADenserScreenKeepsTheWindowOnItsWorkArea)
     GetClientRect(form.hwnd(), &client);
     EXPECT_EQ(client.right, 200);
     EXPECT_EQ(client.bottom, 450);
+
+    // A new resolution, or a work area that changed, finds the window half
+    // off the screen, where it was left: it comes back whole.
+    const std::pair<UINT, WPARAM> changes[] = {{WM_DISPLAYCHANGE, 24}, {WM_SETTINGCHANGE, SPI_SETWORKAREA}};
+    for (const auto &[message, wParam] : changes) {
+        SetWindowPos(form.hwnd(), nullptr, work.right - 100, work.bottom - 100, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(form.hwnd(), message, wParam, message == WM_DISPLAYCHANGE ? MAKELPARAM(1024, 600) : 0);
+        pump();
+        EXPECT_TRUE(within(onScreen(form.hwnd()), work)) << "after message " << message;
+        EXPECT_EQ(form.scale().dpi(), 96) << "after message " << message;
+    }
 }
