@@ -99,11 +99,11 @@ void GameFlow::runEvent(Body body)
     try {
         body();
     } catch (...) {
-        if (--m_events == 0 && m_closeAsked)
+        if (--m_events == 0 && m_closing)
             finishClose();
         throw;
     }
-    if (--m_events == 0 && m_closeAsked)
+    if (--m_events == 0 && m_closing)
         finishClose();
 }
 
@@ -202,12 +202,10 @@ void GameFlow::answerClicked(int index)
 
 void GameFlow::answer(int captionValue)
 {
-    asEvent([&] {
-        if (captionValue == m_state.answerAge)
-            rightAnswer();
-        else
-            wrongAnswer();
-    });
+    if (captionValue == m_state.answerAge)
+        rightAnswer();
+    else
+        wrongAnswer();
 }
 
 void GameFlow::rightAnswer()
@@ -421,9 +419,8 @@ void GameFlow::requestClose()
     // The window goes first, so that a close never waits on the record.
     // Inside an event (a box open, a wait under way) the save comes once
     // that event is over; a close asked for again changes nothing.
-    if (m_closeAsked)
+    if (m_closing)
         return;
-    m_closeAsked = true;
     m_closing = true;
     m_host.SetTimerEnabled(false);
     m_host.HideWindow();

@@ -153,7 +153,6 @@ private:
     bool m_started = false;
     bool m_closing = false;
     bool m_unloaded = false;
-    bool m_closeAsked = false;
     int m_openBoxes = 0;
     int m_events = 0;
     int m_recordWaits = 0;

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QString>
 #include <QThread>
 #include <QTimer>
 
@@ -37,41 +38,6 @@
 // ever following it.
 
 namespace {
-// The length of the UTF-8 sequence at the start of `text`, or 0 when none
-// starts there (a stray byte, an overlong form, a surrogate, a cut end).
-std::size_t sequenceLength(std::string_view text)
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || lead > 0xF4 || text.size() < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80)
-            return 0;
-    }
-    const unsigned char second = byte(1);
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90)
-        || (lead == 0xF4 && second >= 0x90))
-        return 0;
-    return length;
-}
-
-// A path's bytes as text to show: every byte that is no UTF-8 becomes
-// U+FFFD, so that a folder named in another encoding still reads sensibly.
-std::string validUtf8(std::string_view bytes)
-{
-    std::string text;
-    while (!bytes.empty()) {
-        const std::size_t length = sequenceLength(bytes);
-        text.append(length ? bytes.substr(0, length) : std::string_view("\xEF\xBF\xBD"));
-        bytes.remove_prefix(length ? length : 1);
-    }
-    return text;
-}
-
 using Status = RecordStore::Status;
 
 // A file descriptor that closes itself.
@@ -434,7 +400,10 @@ std::string RecordFile::dataFolder()
 
 std::string RecordFile::name() const
 {
-    return validUtf8(m_path);
+    // Shown as text: Qt's decoder makes every byte that is no UTF-8
+    // U+FFFD, so that a folder named in another encoding still reads
+    // sensibly.
+    return QString::fromUtf8(m_path).toStdString();
 }
 
 bool RecordFile::usable()
